@@ -1,0 +1,294 @@
+#include "cli/BatchRun.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include <unistd.h>
+
+#include "classification/ResultRow.h"
+#include "classification/RunCalculation.h"
+#include "cli/ColumnMapping.h"
+#include "cli/CsvReader.h"
+#include "cli/OutputFile.h"
+#include "engine/LeadingNumber.h"
+#include "engine/NumberFormat.h"
+#include "entry/AnalysisFile.h"
+#include "entry/AnalysisTable.h"
+#include "entry/CellGrid.h"
+#include "entry/TableEntrySource.h"
+
+namespace kalvoren {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string lowerExtension(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+// The entry screen and message box of a batch run.
+class BatchScreen final : public EntryScreen, public MessageSink {
+public:
+    BatchScreen(std::string path, std::ostream& err) : path_(std::move(path)), err_(err) {}
+    void setScreenTitle(std::string_view) override {}
+    std::string ensureTableLoaded() override { return path_; }
+    void showExclamation(std::string_view text) override {
+        err_ << "kalvoren-calc: " << text << '\n';
+    }
+
+private:
+    std::string path_;
+    std::ostream& err_;
+};
+
+enum class TableFormat { Tsv, Csv };
+
+// Writes the result table row by row, with a progress bar on a terminal.
+class ResultTableWriter final : public ResultSink {
+public:
+    ResultTableWriter(OutputFile& out, TableFormat format, bool keepEmpty, bool progress,
+                      const CsvReader* reader, long long inputBytes)
+        : out_(out), format_(format), keepEmpty_(keepEmpty), progress_(progress),
+          reader_(reader), inputBytes_(inputBytes), start_(std::chrono::steady_clock::now()) {
+        std::string line;
+        for (int c = 0; c < kResultColumns; ++c) {
+            if (c) line.push_back(separator());
+            appendField(line, kResultHeadings[c]);
+        }
+        line.push_back('\n');
+        out_.write(line);
+    }
+    ~ResultTableWriter() override {
+        if (shown_) std::fputs("\n", stderr);
+    }
+
+    void setStatusPanel(int, std::string_view) override {}
+    void show() override {}
+
+    void appendResultRow(std::string_view text, const RowResult&) override {
+        if (format_ == TableFormat::Tsv) {
+            out_.write(text);
+            out_.write("\n");
+        } else {
+            line_.clear();
+            std::size_t begin = 0;
+            while (true) {
+                const std::size_t tab = text.find('\t', begin);
+                appendField(line_, text.substr(begin, tab - begin));
+                if (tab == std::string_view::npos) break;
+                line_.push_back(',');
+                begin = tab + 1;
+            }
+            line_.push_back('\n');
+            out_.write(line_);
+        }
+        tick();
+    }
+
+    void skippedRow(int) override {
+        if (keepEmpty_) {
+            out_.write(std::string(kResultColumns - 1, separator()) + "\n");
+        }
+        tick();
+    }
+
+private:
+    char separator() const { return format_ == TableFormat::Tsv ? '\t' : ','; }
+
+    // RFC 4180: a field holding a comma, a quote or a line break is quoted.
+    void appendField(std::string& out, std::string_view field) const {
+        if (format_ == TableFormat::Csv &&
+            field.find_first_of(",\"\r\n") != std::string_view::npos) {
+            out.push_back('"');
+            for (const char ch : field) {
+                if (ch == '"') out.push_back('"');
+                out.push_back(ch);
+            }
+            out.push_back('"');
+        } else {
+            out.append(field);
+        }
+    }
+
+    void tick() {
+        ++rows_;
+        if (!progress_ || (rows_ & 4095) != 0 || rows_ < 5000) return;
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+        const double rate = seconds > 0 ? rows_ / seconds : 0;
+        std::string left = "";
+        if (reader_ && inputBytes_ > 0 && reader_->bytesRead() > 0) {
+            const double share = static_cast<double>(reader_->bytesRead()) / inputBytes_;
+            const double remaining = share > 0 ? seconds * (1 - share) / share : 0;
+            left = ", " + std::to_string(static_cast<long long>(remaining + 0.5)) + " s left";
+            const int width = 30;
+            const int filled = static_cast<int>(share * width + 0.5);
+            left = " [" + std::string(filled, '#') + std::string(width - filled, '.') + "]" + left;
+        }
+        std::fprintf(stderr, "\r%lld rows, %.0f rows/s%s   ", rows_, rate, left.c_str());
+        shown_ = true;
+    }
+
+    OutputFile& out_;
+    TableFormat format_;
+    bool keepEmpty_;
+    bool progress_;
+    const CsvReader* reader_;
+    long long inputBytes_;
+    std::chrono::steady_clock::time_point start_;
+    long long rows_ = 0;
+    bool shown_ = false;
+    std::string line_;
+};
+
+// The rows of a named-column (or positional) CSV/TSV table, one at a time.
+class CsvEntrySource final : public EntrySource {
+public:
+    CsvEntrySource(CsvReader& reader, ColumnMapping mapping)
+        : reader_(reader), mapping_(std::move(mapping)) {}
+    bool next(EntryRow& row, int& rowNumber) override {
+        if (!reader_.next()) return false;
+        mapping_.fill(reader_.fields(), scratch_, row);
+        row.cells[0] = {};
+        rowNumber = ++rows_;
+        return true;
+    }
+
+private:
+    CsvReader& reader_;
+    ColumnMapping mapping_;
+    std::vector<std::string> scratch_;
+    int rows_ = 0;
+};
+
+void reportNonNumeric(const RunSummary& summary, std::ostream& err) {
+    const auto& cells = summary.nonNumericCells;
+    if (cells.empty()) return;
+    err << "kalvoren-calc: " << cells.size()
+        << (cells.size() == 1 ? " cell was" : " cells were")
+        << " not a plain number and read by its leading number:\n";
+    const std::size_t shown = std::min<std::size_t>(cells.size(), 20);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const NonNumericCell& c = cells[i];
+        std::string heading(kEntryHeadings[c.column]);
+        while (!heading.empty() && heading.back() == ' ') heading.pop_back();
+        err << "  row " << c.row << ", " << heading << ": \"" << c.text << "\" read as "
+            << (std::isnan(c.valueRead) ? std::string("blank") : formatGeneral(c.valueRead))
+            << '\n';
+    }
+    if (cells.size() > shown) err << "  ... and " << cells.size() - shown << " more\n";
+}
+
+}  // namespace
+
+int runBatch(const BatchOptions& options, std::ostream& err) {
+    const std::string ext = lowerExtension(options.input);
+    const std::string outExt = lowerExtension(options.output);
+    const TableFormat outFormat = outExt == ".csv" ? TableFormat::Csv : TableFormat::Tsv;
+
+    // The input: an analysis file goes through the table, like the desktop program;
+    // delimited tables are streamed row by row.
+    CellGrid table;
+    std::unique_ptr<EntrySource> rows;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
+    std::unique_ptr<CsvReader> reader;
+    long long inputBytes = 0;
+    if (ext == ".csv" || ext == ".tsv" || ext == ".txt") {
+        file.reset(std::fopen(options.input.c_str(), "rb"));
+        if (!file) {
+            err << "kalvoren-calc: cannot read '" << options.input << "': " << std::strerror(errno)
+                << '\n';
+            return 1;
+        }
+        std::error_code ec;
+        inputBytes = static_cast<long long>(fs::file_size(options.input, ec));
+        reader = std::make_unique<CsvReader>(file.get(), ext == ".csv" ? ',' : '\t');
+        ColumnMapping mapping = ColumnMapping::positional();
+        if (!options.positional) {
+            if (!reader->next()) {
+                err << "kalvoren-calc: cannot read '" << options.input << "': "
+                    << (reader->error().empty() ? "the file is empty" : reader->error()) << '\n';
+                return 1;
+            }
+            mapping = ColumnMapping::fromHeadings(reader->fields());
+            if (!mapping.hasCpxOxide()) {
+                err << "kalvoren-calc: '" << options.input
+                    << "' has no clinopyroxene oxide column; its columns are:";
+                for (const std::string_view f : reader->fields()) err << " \"" << f << '"';
+                err << "\n(use --positional for a table without heading row in the analysis "
+                       "file's order)\n";
+                return 1;
+            }
+            if (!mapping.ignored().empty()) {
+                err << "kalvoren-calc: columns not used:";
+                for (const std::string& name : mapping.ignored()) err << " \"" << name << '"';
+                err << '\n';
+            }
+        }
+        rows = std::make_unique<CsvEntrySource>(*reader, std::move(mapping));
+    } else {
+        capCell(table);
+        const AnalysisLoad load = loadAnalysisFile(table, options.input, "");
+        if (!load.read) {
+            err << "kalvoren-calc: " << load.reason << '\n';
+            return 1;
+        }
+        if (!load.warning.empty()) err << "kalvoren-calc: " << load.warning << '\n';
+        rows = std::make_unique<TableEntrySource>(table);
+    }
+
+    OutputFile out;
+    std::string error;
+    if (!out.open(options.output, error)) {
+        err << "kalvoren-calc: " << error << '\n';
+        return 1;
+    }
+
+    OptionMarks marks;
+    for (const Option o : options.marks) marks.setMarked(o, true);
+
+    std::unique_ptr<PlotDataFiles> plotData;
+    if (!options.plotDataDir.empty()) {
+        std::error_code ec;
+        fs::create_directories(options.plotDataDir, ec);
+        plotData = std::make_unique<PlotDataFiles>(options.plotDataDir);
+    }
+
+    BatchScreen screen(options.input, err);
+    RunSummary summary;
+    {
+        const bool progress = !options.quiet && ::isatty(STDERR_FILENO) && !out.isStandardOutput();
+        ResultTableWriter writer(out, outFormat, options.keepEmpty, progress, reader.get(),
+                                 inputBytes);
+        RunSurroundings surroundings{screen, *rows, writer, plotData.get(), screen};
+        summary = RunCalculation(surroundings, marks);
+    }
+
+    if (reader && !reader->error().empty()) {
+        out.discard();
+        err << "kalvoren-calc: cannot read '" << options.input << "': " << reader->error()
+            << '\n';
+        return 1;
+    }
+    if (!out.commit(error)) {
+        err << "kalvoren-calc: " << error << '\n';
+        return 1;
+    }
+    reportNonNumeric(summary, err);
+    if (!options.quiet)
+        err << "kalvoren-calc: " << summary.rowsCalculated << " analyses calculated from '"
+            << options.input << "'\n";
+    return 0;
+}
+
+}  // namespace kalvoren

@@ -1,0 +1,121 @@
+#include "cli/CsvReader.h"
+
+namespace kalvoren {
+
+bool CsvReader::fill() {
+    end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    pos_ = 0;
+    return end_ > 0;
+}
+
+int CsvReader::get() {
+    if (pending_ != -2) {
+        const int c = pending_;
+        pending_ = -2;
+        return c;
+    }
+    if (pos_ == end_ && !fill()) return EOF;
+    ++bytesRead_;
+    return static_cast<unsigned char>(buffer_[pos_++]);
+}
+
+bool CsvReader::next() {
+    record_.clear();
+    bounds_.clear();
+    fields_.clear();
+    if (!error_.empty()) return false;
+
+    int c = get();
+    if (atStart_) {
+        atStart_ = false;
+        // A UTF-8 byte-order mark is not part of the first heading.
+        if (c == 0xEF) {
+            const int b = get(), d = get();
+            if (b != 0xBB || d != 0xBF) {
+                error_ = "line 1: the file starts with bytes that are not text";
+                return false;
+            }
+            c = get();
+        }
+    }
+    if (c == EOF) return false;
+    recordLine_ = line_;
+
+    bool quoted = false;     // inside a quoted field
+    bool wasQuoted = false;  // the current field began with a quote
+    bool fieldStart = true;
+    while (true) {
+        if (record_.size() > kRecordBound) {
+            error_ = "line " + std::to_string(recordLine_) + ": a record longer than " +
+                     std::to_string(kRecordBound / (1 << 20)) + " MB";
+            return false;
+        }
+        if (c == EOF) {
+            if (quoted) {
+                error_ = "line " + std::to_string(recordLine_) +
+                         ": a quoted field is not closed before the end of the file";
+                return false;
+            }
+            break;
+        }
+        if (quoted) {
+            if (c == '"') {
+                const int n = get();
+                if (n == '"') {
+                    record_.push_back('"');
+                } else {
+                    quoted = false;
+                    c = n;
+                    continue;
+                }
+            } else {
+                if (c == '\n') ++line_;
+                // A result row is TAB-separated and line-based: TAB, CR and LF inside a
+                // field become one blank each.
+                const bool separator = c == '\t' || c == '\r' || c == '\n';
+                record_.push_back(separator ? ' ' : static_cast<char>(c));
+            }
+            c = get();
+            continue;
+        }
+        if (c == '"' && fieldStart) {
+            quoted = true;
+            wasQuoted = true;
+            fieldStart = false;
+            c = get();
+            continue;
+        }
+        if (c == delimiter_) {
+            bounds_.push_back(record_.size());
+            fieldStart = true;
+            wasQuoted = false;
+            c = get();
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            if (c == '\r') {
+                const int n = get();
+                if (n != '\n') unget(n);
+            }
+            ++line_;
+            break;
+        }
+        if (wasQuoted) {
+            error_ = "line " + std::to_string(recordLine_) +
+                     ": text follows the closing quote of a field";
+            return false;
+        }
+        fieldStart = false;
+        record_.push_back(static_cast<char>(c));
+        c = get();
+    }
+    bounds_.push_back(record_.size());
+    std::size_t begin = 0;
+    for (const std::size_t end : bounds_) {
+        fields_.emplace_back(record_.data() + begin, end - begin);
+        begin = end;
+    }
+    return true;
+}
+
+}  // namespace kalvoren
