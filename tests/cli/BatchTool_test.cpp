@@ -36,8 +36,6 @@ std::vector<std::string> splitOn(const std::string& text, char sep) {
     std::string part;
     std::istringstream in(text);
     while (std::getline(in, part, sep)) parts.push_back(part);
-    if (!text.empty() && text.back() == sep) {
-    }
     return parts;
 }
 
@@ -106,7 +104,7 @@ std::string diopsideLine() {
 }
 
 TEST_F(BatchTool, UsageErrorsExitWithTwoAndShowTheUsage) {
-    for (const std::string args : {std::string(""), std::string("--mark nonsense x.pyx"),
+    for (const std::string& args : {std::string(""), std::string("--mark nonsense x.pyx"),
                                    std::string("--frobnicate x.pyx")}) {
         const Outcome o = run(args);
         EXPECT_EQ(o.status, 2) << args;
