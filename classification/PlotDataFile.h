@@ -39,6 +39,8 @@ class PlotDataFiles final : public PlotDataSink {
 public:
     explicit PlotDataFiles(std::filesystem::path folder);
     ~PlotDataFiles() override;
+    PlotDataFiles(const PlotDataFiles&) = delete;  // owns open files
+    PlotDataFiles& operator=(const PlotDataFiles&) = delete;
     void open() override;
     void writeRow(const RowResult& row) override;
     void close() override;

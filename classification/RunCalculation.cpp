@@ -61,7 +61,8 @@ RowResult calculateRow(const RowInput& input, CalcOptions& options) {
             evaluatePairThermobarometry(input, r.cpx, r.opx, r.cpxResults.temperatures, options);
     }
     r.checks = checkPyroxeneLabels(input, r.cpx, input.hasOpx ? &r.opx : nullptr, r.cls);
-    if (input.hasOpx) applyPairKeepOrBlank(r.pairResults, r.cls, r.checks);
+    // Without an orthopyroxene the check is empty, which blanks every pair result.
+    applyPairKeepOrBlank(r.pairResults, r.cls, r.checks);
     return r;
 }
 

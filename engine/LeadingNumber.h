@@ -24,4 +24,12 @@ bool isPlainNumber(std::string_view text);
 // as decimal separator; anything else is blank.
 Quantity readTemperature(std::string_view text);
 
+// One reading of a cell by the leading-number conversion: the value, and whether the
+// text was plain (what isPlainNumber tells), found in a single pass.
+struct CellNumber {
+    Quantity value;
+    bool plain = true;
+};
+CellNumber readCellNumber(std::string_view text);
+
 }  // namespace kalvoren
