@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "cli/ColumnMapping.h"
 #include "cli/CsvReader.h"
 #include "cli/OutputFile.h"
+#include "diagrams/DiagramFiles.h"
 #include "engine/LeadingNumber.h"
 #include "engine/NumberFormat.h"
 #include "entry/AnalysisFile.h"
@@ -257,11 +259,35 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
     OptionMarks marks;
     for (const Option o : options.marks) marks.setMarked(o, true);
 
+    // The diagrams are drawn from the run's own data files: without --plot-data they go to
+    // a scratch folder that is removed afterwards.
+    fs::path plotFolder = options.plotDataDir;
+    struct ScratchFolder {
+        fs::path path;
+        ~ScratchFolder() {
+            std::error_code ec;
+            if (!path.empty()) fs::remove_all(path, ec);
+        }
+    } scratch;
+    if (plotFolder.empty() && !options.diagramsDir.empty()) {
+        std::string pattern = (fs::temp_directory_path() / "kalvoren-plot-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            err << "kalvoren-calc: cannot create a folder for the diagrams' data files: "
+                << std::strerror(errno) << '\n';
+            return 1;
+        }
+        scratch.path = plotFolder = pattern;
+    }
     std::unique_ptr<PlotDataFiles> plotData;
-    if (!options.plotDataDir.empty()) {
+    if (!plotFolder.empty()) {
         std::error_code ec;
-        fs::create_directories(options.plotDataDir, ec);
-        plotData = std::make_unique<PlotDataFiles>(options.plotDataDir);
+        fs::create_directories(plotFolder, ec);
+        if (!fs::is_directory(plotFolder)) {
+            err << "kalvoren-calc: cannot create the folder '" << plotFolder.string() << "'"
+                << (ec ? ": " + ec.message() : std::string()) << '\n';
+            return 1;
+        }
+        plotData = std::make_unique<PlotDataFiles>(plotFolder);
     }
 
     BatchScreen screen(options.input, err);
@@ -283,6 +309,11 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
     if (!out.commit(error)) {
         err << "kalvoren-calc: " << error << '\n';
         return 1;
+    }
+    if (!options.diagramsDir.empty()) {
+        const DiagramWriteReport diagrams = writeDiagrams(plotFolder, options.diagramsDir);
+        for (const std::string& e : diagrams.errors) err << "kalvoren-calc: " << e << '\n';
+        if (!diagrams.ok()) return 1;
     }
     reportNonNumeric(summary, err);
     if (!options.quiet)

@@ -1,5 +1,7 @@
 #include "diagrams/PlotDataReader.h"
 
+#include "entry/Windows1252.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -131,18 +133,6 @@ std::optional<PlotDataRow> parseWith(std::string_view line, const PlotLineLayout
     return std::nullopt;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
 
 std::vector<std::string> headingFields(std::string_view line) {
     std::vector<std::string> fields;
@@ -204,28 +194,6 @@ std::optional<PlotDataRow> parsePlotDataLine(std::string_view line, const PlotLi
     if (layout.valueHeadings.empty() || line.size() > kLongestLine) return std::nullopt;
     if (auto row = parseWith(line, layout, true)) return row;
     return parseWith(line, layout, false);
-}
-
-std::string utf8FromWindows1252(std::string_view bytes) {
-    // 0x80 to 0x9F; 0 marks the five unassigned bytes.
-    static constexpr std::array<char16_t, 32> kHigh{
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b < 0x80) {
-            out.push_back(ch);
-        } else if (b < 0xA0) {
-            const char16_t c = kHigh[b - 0x80];
-            appendUtf8(out, c != 0 ? c : 0xFFFD);
-        } else {
-            appendUtf8(out, b);
-        }
-    }
-    return out;
 }
 
 PlotData parsePlotData(std::string_view contents, std::string fileName) {

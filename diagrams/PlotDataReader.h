@@ -56,9 +56,6 @@ std::optional<PlotDataRow> parsePlotDataLine(std::string_view line, const PlotLi
 // A number field's text: a formatted text with "," grouping or a general number.
 std::optional<double> parsePlotNumber(std::string_view text);
 
-// Windows-1252 bytes to UTF-8 (the five unassigned bytes become U+FFFD).
-std::string utf8FromWindows1252(std::string_view bytes);
-
 // The whole contents of a data file.
 PlotData parsePlotData(std::string_view contents, std::string fileName);
 

@@ -296,3 +296,26 @@ TEST_F(BatchTool, WritesTheElevenDataFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BatchTool, DrawsTheEighteenDiagramsFromItsOwnDataFiles) {
+    spit(path("t.pyx"), pyxOf({diopsideLine(), kAugite}));
+    const Outcome o = run("--plot-data " + path("d").string() + " --diagrams " + path("d").string() +
+                          " " + path("t.pyx").string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    int svgs = 0;
+    for (const auto& entry : fs::directory_iterator(path("d")))
+        if (entry.path().extension() == ".svg") ++svgs;
+    EXPECT_EQ(svgs, 18);
+    EXPECT_TRUE(fs::exists(path("d") / "QJ.svg"));
+    EXPECT_NE(slurp(path("d") / "WOENFS1.svg").find("<title>Di 1</title>"), std::string::npos);
+
+    // Without --plot-data the data files go to a scratch folder that does not stay behind.
+    const Outcome alone = run("--diagrams " + path("only").string() + " " + path("t.pyx").string());
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    EXPECT_TRUE(fs::exists(path("only") / "VCELLVM1NIM99.svg"));
+    EXPECT_FALSE(fs::exists(path("only") / "QJ.dat"));
+}
+
+}  // namespace
