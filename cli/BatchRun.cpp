@@ -18,6 +18,7 @@
 #include "cli/ColumnMapping.h"
 #include "cli/CsvReader.h"
 #include "cli/OutputFile.h"
+#include "cli/WorkbookEntrySource.h"
 #include "diagrams/DiagramFiles.h"
 #include "engine/LeadingNumber.h"
 #include "engine/NumberFormat.h"
@@ -25,6 +26,8 @@
 #include "entry/AnalysisTable.h"
 #include "entry/CellGrid.h"
 #include "entry/TableEntrySource.h"
+#include "platform/ResultsWorkbook.h"
+#include "platform/Workbook.h"
 
 namespace kalvoren {
 
@@ -153,6 +156,62 @@ private:
     std::string line_;
 };
 
+// Writes the result table as a workbook, as the results screen's export lays out its grid:
+// the numbering row, the heading row, then one row per result.
+class ResultWorkbookWriter final : public ResultSink {
+public:
+    explicit ResultWorkbookWriter(const std::string& target)
+        : writer_(target, ResultsWorkbookOptions{true, 2, 2, 1, 0}) {}
+
+    bool open(std::string& error) {
+        WorkbookWriteResult r = writer_.open();
+        std::vector<std::string> numbering(kResultColumns);
+        for (int c = 1; c < kResultColumns; ++c) numbering[c] = std::to_string(c);
+        if (r.ok()) r = writer_.writeRow(numbering);
+        std::vector<std::string> headings(kResultHeadings.begin(), kResultHeadings.end());
+        if (r.ok()) r = writer_.writeRow(headings);
+        error = r.error;
+        return r.ok();
+    }
+    bool finish(std::string& error) {
+        if (!error_.empty()) {
+            error = error_;
+            return false;
+        }
+        const WorkbookWriteResult r = writer_.finish();
+        error = r.error;
+        return r.ok();
+    }
+
+    void setStatusPanel(int, std::string_view) override {}
+    void show() override {}
+    void appendResultRow(std::string_view text, const RowResult&) override {
+        std::size_t begin = 0;
+        for (int c = 0; c < kResultColumns; ++c) {
+            const std::size_t tab = text.find('\t', begin);
+            cells_[c].assign(text.substr(begin, tab - begin));
+            begin = tab == std::string_view::npos ? text.size() : tab + 1;
+        }
+        write();
+    }
+    void skippedRow(int) override {
+        if (!keepEmpty) return;
+        for (std::string& cell : cells_) cell.clear();
+        write();
+    }
+    bool keepEmpty = false;
+
+private:
+    void write() {
+        if (!error_.empty()) return;
+        const WorkbookWriteResult r = writer_.writeRow(cells_);
+        if (!r.ok()) error_ = r.error;
+    }
+    ResultsWorkbookWriter writer_;
+    std::vector<std::string> cells_ = std::vector<std::string>(kResultColumns);
+    std::string error_;
+};
+
 // The rows of a named-column (or positional) CSV/TSV table, one at a time.
 class CsvEntrySource final : public EntrySource {
 public:
@@ -193,19 +252,83 @@ void reportNonNumeric(const RunSummary& summary, std::ostream& err) {
 
 }  // namespace
 
+namespace {
+
+bool isWorkbook(const std::string& ext) { return ext == ".xlsx" || ext == ".xls" || ext == ".ods"; }
+
+// Rows of a delimited table (records after the heading row), for the workbook row limit.
+long long countTableRows(const std::string& path, char delimiter, bool positional) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!f) return 0;
+    CsvReader reader(f.get(), delimiter);
+    long long n = 0;
+    while (reader.next()) ++n;
+    return positional ? n : std::max(0LL, n - 1);
+}
+
+// Reports the unused columns, or refuses a table without any clinopyroxene oxide column.
+bool checkMapping(const ColumnMapping& mapping, const std::vector<std::string_view>& headings,
+                  const std::string& input, std::ostream& err) {
+    if (!mapping.hasCpxOxide()) {
+        err << "kalvoren-calc: '" << input << "' has no clinopyroxene oxide column; its columns are:";
+        for (const std::string_view f : headings) err << " \"" << f << '"';
+        err << "\n(use --positional for a table without heading row in the analysis file's "
+               "order)\n";
+        return false;
+    }
+    if (!mapping.ignored().empty()) {
+        err << "kalvoren-calc: columns not used:";
+        for (const std::string& name : mapping.ignored()) err << " \"" << name << '"';
+        err << '\n';
+    }
+    return true;
+}
+
+}  // namespace
+
 int runBatch(const BatchOptions& options, std::ostream& err) {
     const std::string ext = lowerExtension(options.input);
     const std::string outExt = lowerExtension(options.output);
+    const bool toWorkbook = outExt == ".xlsx";
     const TableFormat outFormat = outExt == ".csv" ? TableFormat::Csv : TableFormat::Tsv;
+    const bool delimited = ext == ".csv" || ext == ".tsv" || ext == ".txt";
+    const char delimiter = ext == ".csv" ? ',' : '\t';
+
+    if (!fs::exists(options.input)) {
+        err << "kalvoren-calc: cannot read '" << options.input << "': No such file or directory\n";
+        return 1;
+    }
+
+    // A workbook holds 1,048,576 rows: the numbering row, the heading row and the results.
+    if (toWorkbook) {
+        long long rows = 0;
+        if (delimited) {
+            rows = countTableRows(options.input, delimiter, options.positional);
+        } else if (isWorkbook(ext)) {
+            forEachWorkbookRow(options.input, [&](int index, const std::vector<WorkbookCell>&) {
+                rows = index + 1;
+                return true;
+            });
+            if (!options.positional) rows = std::max(0LL, rows - 1);
+        }
+        constexpr long long kLimit = ResultsWorkbookWriter::kMaxRows - 2;
+        if (rows > kLimit) {
+            err << "kalvoren-calc: '" << options.input << "' holds " << rows
+                << " rows, more than the " << kLimit
+                << " a workbook can take below its two heading rows; write .tsv or .csv instead\n";
+            return 1;
+        }
+    }
 
     // The input: an analysis file goes through the table, like the desktop program;
-    // delimited tables are streamed row by row.
+    // delimited tables and workbooks are streamed row by row.
     CellGrid table;
     std::unique_ptr<EntrySource> rows;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
     std::unique_ptr<CsvReader> reader;
+    WorkbookEntrySource* workbook = nullptr;
     long long inputBytes = 0;
-    if (ext == ".csv" || ext == ".tsv" || ext == ".txt") {
+    if (delimited) {
         file.reset(std::fopen(options.input.c_str(), "rb"));
         if (!file) {
             err << "kalvoren-calc: cannot read '" << options.input << "': " << std::strerror(errno)
@@ -214,7 +337,7 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
         }
         std::error_code ec;
         inputBytes = static_cast<long long>(fs::file_size(options.input, ec));
-        reader = std::make_unique<CsvReader>(file.get(), ext == ".csv" ? ',' : '\t');
+        reader = std::make_unique<CsvReader>(file.get(), delimiter);
         ColumnMapping mapping = ColumnMapping::positional();
         if (!options.positional) {
             if (!reader->next()) {
@@ -223,21 +346,22 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
                 return 1;
             }
             mapping = ColumnMapping::fromHeadings(reader->fields());
-            if (!mapping.hasCpxOxide()) {
-                err << "kalvoren-calc: '" << options.input
-                    << "' has no clinopyroxene oxide column; its columns are:";
-                for (const std::string_view f : reader->fields()) err << " \"" << f << '"';
-                err << "\n(use --positional for a table without heading row in the analysis "
-                       "file's order)\n";
-                return 1;
-            }
-            if (!mapping.ignored().empty()) {
-                err << "kalvoren-calc: columns not used:";
-                for (const std::string& name : mapping.ignored()) err << " \"" << name << '"';
-                err << '\n';
-            }
+            if (!checkMapping(mapping, reader->fields(), options.input, err)) return 1;
         }
         rows = std::make_unique<CsvEntrySource>(*reader, std::move(mapping));
+    } else if (isWorkbook(ext)) {
+        auto source = std::make_unique<WorkbookEntrySource>(options.input, options.positional);
+        if (!source->start()) {
+            err << "kalvoren-calc: " << source->error() << '\n';
+            return 1;
+        }
+        if (!options.positional) {
+            std::vector<std::string_view> headings(source->headings().begin(),
+                                                   source->headings().end());
+            if (!checkMapping(source->mapping(), headings, options.input, err)) return 1;
+        }
+        workbook = source.get();
+        rows = std::move(source);
     } else {
         capCell(table);
         const AnalysisLoad load = loadAnalysisFile(table, options.input, "");
@@ -249,9 +373,17 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
         rows = std::make_unique<TableEntrySource>(table);
     }
 
-    OutputFile out;
     std::string error;
-    if (!out.open(options.output, error)) {
+    OutputFile out;
+    std::unique_ptr<ResultWorkbookWriter> workbookOut;
+    if (toWorkbook) {
+        workbookOut = std::make_unique<ResultWorkbookWriter>(options.output);
+        workbookOut->keepEmpty = options.keepEmpty;
+        if (!workbookOut->open(error)) {
+            err << "kalvoren-calc: " << error << '\n';
+            return 1;
+        }
+    } else if (!out.open(options.output, error)) {
         err << "kalvoren-calc: " << error << '\n';
         return 1;
     }
@@ -292,7 +424,10 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
 
     BatchScreen screen(options.input, err);
     RunSummary summary;
-    {
+    if (workbookOut) {
+        RunSurroundings surroundings{screen, *rows, *workbookOut, plotData.get(), screen};
+        summary = RunCalculation(surroundings, marks);
+    } else {
         const bool progress = !options.quiet && ::isatty(STDERR_FILENO) && !out.isStandardOutput();
         ResultTableWriter writer(out, outFormat, options.keepEmpty, progress, reader.get(),
                                  inputBytes);
@@ -300,13 +435,17 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
         summary = RunCalculation(surroundings, marks);
     }
 
-    if (reader && !reader->error().empty()) {
+    std::string inputError;
+    if (reader && !reader->error().empty()) inputError = reader->error();
+    if (workbook && !workbook->error().empty()) inputError = workbook->error();
+    if (!inputError.empty()) {
         out.discard();
-        err << "kalvoren-calc: cannot read '" << options.input << "': " << reader->error()
-            << '\n';
+        workbookOut.reset();  // an unfinished workbook is discarded
+        err << "kalvoren-calc: cannot read '" << options.input << "': " << inputError << '\n';
         return 1;
     }
-    if (!out.commit(error)) {
+    const bool written = workbookOut ? workbookOut->finish(error) : out.commit(error);
+    if (!written) {
         err << "kalvoren-calc: " << error << '\n';
         return 1;
     }

@@ -319,3 +319,42 @@ TEST_F(BatchTool, DrawsTheEighteenDiagramsFromItsOwnDataFiles) {
 }
 
 }  // namespace
+
+#include "platform/Workbook.h"
+
+namespace {
+
+TEST_F(BatchTool, WorkbooksInTheEntryLayoutGiveTheSameResultsAsTheAnalysisFile) {
+    const std::string data = KALVOREN_DATA_DIR;
+    const Outcome pyx = run(data + "/pyx/pairs_lepr_wet_01.pyx");
+    ASSERT_EQ(pyx.status, 0) << pyx.err;
+    const std::vector<std::string> expected = splitOn(pyx.out, '\n');
+    for (const char* name : {"pairs_lepr_wet_import100.xlsx", "pairs_lepr_wet_import100.xls"}) {
+        const Outcome o = run(data + "/xlsx/" + name);
+        ASSERT_EQ(o.status, 0) << name << ": " << o.err;
+        const std::vector<std::string> lines = splitOn(o.out, '\n');
+        ASSERT_EQ(lines.size(), 101u) << name;  // the first 100 rows of the same table
+        for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << name << i;
+    }
+}
+
+TEST_F(BatchTool, WritesTheResultsWorkbookAsTheExportLaysOutTheGrid) {
+    spit(path("t.pyx"), pyxOf({diopsideLine(), kAugite}));
+    const Outcome o = run("-o " + path("r.xlsx").string() + " " + path("t.pyx").string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    const kalvoren::WorkbookReadResult book = kalvoren::readWorkbookBlock(path("r.xlsx"), 5, 211);
+    ASSERT_TRUE(book.ok()) << book.error;
+    EXPECT_EQ(book.block.at(0, 0).text, "");
+    EXPECT_EQ(book.block.at(0, 1).text, "1");
+    EXPECT_EQ(book.block.at(0, 210).text, "210");
+    EXPECT_EQ(book.block.at(1, 0).text, "Sample       ");
+    EXPECT_EQ(book.block.at(1, 210).text, "Chk for Opx");
+    EXPECT_EQ(book.block.at(2, 0).text, "Di 1");
+    // "2.0000" went in as the number 2, "100.00" as 100.
+    EXPECT_EQ(book.block.at(2, 22).text, "2");
+    EXPECT_EQ(book.block.at(2, 19).text, "100");
+    EXPECT_EQ(book.block.at(3, 0).text, "Aug 2");
+    EXPECT_EQ(book.block.at(4, 0).kind, kalvoren::WorkbookCell::Empty);
+}
+
+}  // namespace
