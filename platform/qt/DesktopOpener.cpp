@@ -4,6 +4,8 @@
 
 namespace kalvoren {
 
-bool QtDesktopOpener::open(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool QtDesktopOpener::open(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 }  // namespace kalvoren

@@ -8,7 +8,7 @@
 namespace kalvoren {
 
 class DesktopOpener {
-public:
+  public:
     virtual ~DesktopOpener() = default;
     // Hands the URL to the desktop without waiting; false when no program took it.
     virtual bool open(const QUrl& url) = 0;
@@ -16,7 +16,7 @@ public:
 
 // QDesktopServices::openUrl.
 class QtDesktopOpener final : public DesktopOpener {
-public:
+  public:
     bool open(const QUrl& url) override;
 };
 
