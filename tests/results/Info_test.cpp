@@ -367,7 +367,7 @@ TEST_F(HelpGuide, NamesEveryOptionDataFileDiagramAndPublication) {
     }
     EXPECT_TRUE(
         text.contains(QStringLiteral("kalvoren-calc [--mark NAME]... [-o FILE] [--plot-data DIR] "
-                                     "INPUT")));
+                                     "[--diagrams DIR]")));
 }
 
 // ---------------------------------------------------------------- pictures and desktop files
