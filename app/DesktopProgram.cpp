@@ -57,6 +57,7 @@ DesktopProgram::DesktopProgram(DesktopSurroundings surroundings)
         [this] {
             if (s_.endProgram) s_.endProgram();
         },
+        &s_.opener,
     });
 }
 

@@ -1,5 +1,6 @@
 #include "classification/CpxThermobarometry.h"
 
+#include <array>
 #include <cmath>
 #include <initializer_list>
 
@@ -89,32 +90,86 @@ constexpr CorrectedBarometer kBH{654.472, 1.186, 9.14, 0.0};
 constexpr CorrectedBarometer kTH{537.003, 1.017, 5.663, 2.722};
 constexpr CorrectedBarometer kMA{621.151, 1.22, 4.62, 7.773};
 
-Quantity evaluateCorrected(const CorrectedBarometer& b, const CorrectedVolumes& v, Quantity XFe) {
-    Quantity p = b.constant - b.vcell * v.Vcell - b.vm1 * v.VM1;
-    // PNU98-BH has no composition term, so a blank XFe must not reach it.
-    if (b.xMg != 0.0) p -= b.xMg * (1.0 - XFe);
-    return p;
-}
+// The volume correction with its pressure-free parts worked out once: each barometer
+// evaluates it in every round of its fixed-point search. The rounds work in plain
+// doubles: they make the same operations in the same order as Quantity arithmetic, so
+// a finite result is the same to the last bit, and a blank operand, a zero divisor or an
+// overflow anywhere leaves the result non-finite, which the caller turns into blank.
+struct VolumeCorrection {
+    double Vcell, VM1;
+    double a1, a2;       // the pressure terms of the cell expansion
+    double b1dT, b2dT2;  // its temperature terms
+    double twoK, dVT;    // the M1 compression and thermal expansion
+
+    VolumeCorrection(Quantity cell, Quantity m1, const VolumeCorrectionTerms& t)
+        : Vcell(cell.value()),
+          VM1(m1.value()),
+          a1(t.a1.value()),
+          a2(t.a2.value()),
+          b1dT((t.b1 * t.dT).value()),
+          b2dT2((t.b2 * square(t.dT)).value()),
+          twoK((2.0 * t.K).value()),
+          dVT(t.dVT.value()) {}
+
+    // Vcell and VM1 at the pressure Pc (kbar); non-finite where blank.
+    void at(double Pc, double& vcell, double& vm1) const {
+        // The expansion polynomial is in bar and ignores negative pressures.
+        const double Pbar = Pc > 0.0 ? 1000.0 * Pc : 0.0;
+        vcell = Vcell * (1.0 + a1 * Pbar + a2 * (Pbar * Pbar) + b1dT + b2dT2);
+        vm1 = VM1 + VM1 * ((twoK - Pc) / (twoK + Pc) - 1.0) + dVT;
+    }
+};
 
 struct SolvedPressure {
     Quantity P;
     CorrectedVolumes volumes;
 };
 
-// The barometer at its own pressure: the volumes are corrected to the pressure they
-// give, found by repeating the evaluation from Pc = 0 until it stops changing.
-SolvedPressure solveCorrected(const CorrectedBarometer& b, Quantity Vcell, Quantity VM1,
-                              const VolumeCorrectionTerms& terms) {
-    Quantity Pc = 0.0;
-    CorrectedVolumes volumes;
-    for (int round = 0; round < kMaxCorrectionRounds; ++round) {
-        volumes = correctVolumes(Vcell, VM1, terms, Pc);
-        const Quantity P = evaluateCorrected(b, volumes, terms.XFe);
-        if (P.isBlank()) return {Quantity::blank(), volumes};
-        if (std::fabs(P.value() - Pc.value()) < kPressureTolerance) return {P, volumes};
-        Pc = P;
+// The barometers at their own pressures: the volumes are corrected to the pressure each
+// gives, found by repeating the evaluation from Pc = 0 until it stops changing. The
+// searches run side by side, a round of each in turn: every round waits on the one
+// before it (a division among others), and independent searches fill those waits.
+template <std::size_t N>
+std::array<SolvedPressure, N> solveCorrected(const std::array<CorrectedBarometer, N>& barometers,
+                                             const VolumeCorrection& correction, Quantity XFe) {
+    struct Search {
+        double composition = 0.0;
+        double Pc = 0.0;
+        double vcell = 0.0;
+        double vm1 = 0.0;
+        bool open = true;
+    };
+    std::array<Search, N> searches{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const CorrectedBarometer& b = barometers[i];
+        // PNU98-BH has no composition term, so a blank XFe must not reach it.
+        if (b.xMg != 0.0) searches[i].composition = (b.xMg * (1.0 - XFe)).value();
     }
-    return {Quantity::blank(), volumes};  // no fixed point within the rounds allowed
+    std::array<SolvedPressure, N> solved{};
+    std::size_t open = N;
+    for (int round = 0; round < kMaxCorrectionRounds && open > 0; ++round) {
+        for (std::size_t i = 0; i < N; ++i) {
+            Search& s = searches[i];
+            if (!s.open) continue;
+            const CorrectedBarometer& b = barometers[i];
+            correction.at(s.Pc, s.vcell, s.vm1);
+            double P = b.constant - b.vcell * s.vcell - b.vm1 * s.vm1;
+            if (b.xMg != 0.0) P -= s.composition;
+            const bool blank = !std::isfinite(P);
+            if (blank || std::fabs(P - s.Pc) < kPressureTolerance) {
+                solved[i] = {blank ? Quantity::blank() : Quantity(P), {s.vcell, s.vm1}};
+                s.open = false;
+                --open;
+            } else {
+                s.Pc = P;
+            }
+        }
+    }
+    // No fixed point within the rounds allowed: blank, with the last round's volumes.
+    for (std::size_t i = 0; i < N; ++i) {
+        if (searches[i].open) solved[i] = {Quantity::blank(), {searches[i].vcell, searches[i].vm1}};
+    }
+    return solved;
 }
 
 Quantity chromiumNumber(const CationFormula& f) {
@@ -229,12 +284,10 @@ VolumeCorrectionTerms volumeCorrectionTerms(const PyroxeneCalculation& cpx, Quan
 
 CorrectedVolumes correctVolumes(Quantity Vcell, Quantity VM1, const VolumeCorrectionTerms& t,
                                 Quantity Pc) {
-    // The expansion polynomial is in bar and ignores negative pressures.
-    const Quantity Pbar = Pc > 0.0 ? 1000.0 * Pc : Quantity(0.0);
-    CorrectedVolumes v;
-    v.Vcell = Vcell * (1.0 + t.a1 * Pbar + t.a2 * square(Pbar) + t.b1 * t.dT + t.b2 * square(t.dT));
-    v.VM1 = VM1 + VM1 * ((2.0 * t.K - Pc) / (2.0 * t.K + Pc) - 1.0) + t.dVT;
-    return v;
+    double vcell = 0.0;
+    double vm1 = 0.0;
+    VolumeCorrection(Vcell, VM1, t).at(Pc.value(), vcell, vm1);
+    return {vcell, vm1};
 }
 
 CpxThermobarometry evaluateCpxThermobarometryUnchecked(const RowInput& input,
@@ -249,9 +302,8 @@ CpxThermobarometry evaluateCpxThermobarometryUnchecked(const RowInput& input,
     p.PN95BS = 698.443 - 1.15378 * v.Vcell - 16.1598 * v.VM1;
 
     const VolumeCorrectionTerms terms = volumeCorrectionTerms(cpx, v.VM1, input.temperature);
-    const SolvedPressure bh = solveCorrected(kBH, v.Vcell, v.VM1, terms);
-    const SolvedPressure th = solveCorrected(kTH, v.Vcell, v.VM1, terms);
-    const SolvedPressure ma = solveCorrected(kMA, v.Vcell, v.VM1, terms);
+    const VolumeCorrection correction(v.Vcell, v.VM1, terms);
+    const auto [bh, th, ma] = solveCorrected<3>({kBH, kTH, kMA}, correction, terms.XFe);
     p.PNU98BH = bh.P;
     p.PN99TH = th.P;
     p.PN99MA = ma.P;

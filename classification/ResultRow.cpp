@@ -1,6 +1,9 @@
 #include "classification/ResultRow.h"
 
+#include <array>
 #include <cstddef>
+#include <cstring>
+#include <initializer_list>
 
 #include "engine/NumberFormat.h"
 #include "engine/OxideKind.h"
@@ -228,60 +231,112 @@ constexpr int kOpxZrO2Column = 147;  // the one oxide column shown with 4 decima
 constexpr int kFirstPairColumn = 187;
 constexpr int kLastPairColumn = 209;
 
-// Appends the fields in column order with one TAB between them.
+// Appends the fields in column order with one TAB between them. The text is gathered
+// in a block on the stack and appended to the row's string when the block is full and
+// at the end: a row has some 190 numbers, and growing the string number by number cost
+// more than formatting them. The numbers come in lists, so that the room they may need
+// is made once per list.
 class FieldWriter {
   public:
     explicit FieldWriter(std::string& out) : out_(out) {}
+    FieldWriter(const FieldWriter&) = delete;
+    FieldWriter& operator=(const FieldWriter&) = delete;
+    ~FieldWriter() { flush(); }
 
     // A TAB, CR or LF inside a text would split the row or the grid line; it shows as a blank.
     void text(std::string_view s) {
-        next();
-        for (char c : s) out_.push_back(c == '\t' || c == '\r' || c == '\n' ? ' ' : c);
+        if (s.size() + 1 > room()) flush();
+        if (s.size() + 1 > room()) {  // longer than the block: straight to the string
+            if (columns_++ > 0) out_.push_back('\t');
+            for (char c : s) out_.push_back(blankSeparator(c));
+            return;
+        }
+        char* p = p_;
+        if (columns_++ > 0) *p++ = '\t';
+        for (char c : s) *p++ = blankSeparator(c);
+        p_ = p;
     }
-    void general(Quantity q) {
-        next();
-        appendGeneral(out_, q);
+    void general(std::initializer_list<Quantity> values) {
+        numbers(values.begin(), values.size(), writeGeneral);
     }
-    void fixed4(Quantity q) {
-        next();
-        appendFixed(out_, q, 4);
+    void general(const std::array<Quantity, kOxideCount>& oxides) {
+        numbers(oxides.data(), oxides.size(), writeGeneral);
     }
-    void fixed2(Quantity q) {
-        next();
-        appendFixed(out_, q, 2);
+    void fixed4(std::initializer_list<Quantity> values) {
+        numbers(values.begin(), values.size(), writeFixed4);
     }
-    void whole(Quantity q) {
-        next();
-        appendWhole(out_, q);
+    void fixed2(std::initializer_list<Quantity> values) {
+        numbers(values.begin(), values.size(), writeFixed2);
+    }
+    void whole(std::initializer_list<Quantity> values) {
+        numbers(values.begin(), values.size(), writeWhole);
     }
     // The 19 modifier texts joined without separator, as one field.
     void modifiers(const ModifierSet& m) {
-        next();
-        m.appendTo(out_);
+        std::size_t size = 0;
+        for (std::string_view slot : m.slots) size += slot.size();
+        if (size + 1 > room()) flush();
+        if (size + 1 > room()) {
+            if (columns_++ > 0) out_.push_back('\t');
+            m.appendTo(out_);
+            return;
+        }
+        if (columns_++ > 0) *p_++ = '\t';
+        for (std::string_view slot : m.slots) {
+            if (!slot.empty()) std::memcpy(p_, slot.data(), slot.size());
+            p_ += slot.size();
+        }
     }
     void empty(int count) {
-        for (int i = 0; i < count; ++i) next();
+        for (int i = 0; i < count; ++i) {
+            if (room() == 0) flush();
+            if (columns_++ > 0) *p_++ = '\t';
+        }
     }
     int columns() const { return columns_; }
 
   private:
-    void next() {
-        if (columns_ > 0) out_.push_back('\t');
-        ++columns_;
+    // Room for the longest list of numbers (28; a longer one goes in parts) at their
+    // longest.
+    static constexpr std::size_t kBlockSize = 16384;
+    static constexpr std::size_t kLongestList = 28;
+    static_assert(kLongestList * (kNumberTextBound + 1) <= kBlockSize);
+
+    static char blankSeparator(char c) { return c == '\t' || c == '\r' || c == '\n' ? ' ' : c; }
+
+    std::size_t room() const { return static_cast<std::size_t>(block_.data() + kBlockSize - p_); }
+    void flush() {
+        out_.append(block_.data(), p_);
+        p_ = block_.data();
     }
+    // The list is written with a local pointer and counter: through the members, every
+    // number would wait on a store and a load.
+    template <typename Format>
+    void numbers(const Quantity* values, std::size_t count, Format format) {
+        for (; count > kLongestList; count -= kLongestList, values += kLongestList)
+            numbers(values, kLongestList, format);
+        if (count * (kNumberTextBound + 1) > room()) flush();
+        char* p = p_;
+        int columns = columns_;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (columns++ > 0) *p++ = '\t';
+            p = format(p, values[i]);
+        }
+        p_ = p;
+        columns_ = columns;
+    }
+
     std::string& out_;
+    std::array<char, kBlockSize> block_;  // not cleared: only what p_ has passed is read
+    char* p_ = block_.data();
     int columns_ = 0;
 };
 
 void writeSites(FieldWriter& w, const SiteAllocation& s) {
-    for (Quantity q : {s.T_Si, s.T_Al, s.T_Fe3, s.T_Total}) w.fixed4(q);
-    for (Quantity q : {s.M1_Al, s.M1_Fe3, s.M1_Ti, s.M1_Cr, s.M1_V, s.M1_Zr, s.M1_Sc, s.M1_Zn,
-                       s.M1_Ni, s.M1_Co, s.M1_Mg, s.M1_Fe2, s.M1_Mn, s.M1_Total}) {
-        w.fixed4(q);
-    }
-    for (Quantity q : {s.M2_Mg, s.M2_Fe2, s.M2_Mn, s.M2_Li, s.M2_Ca, s.M2_Na, s.M2_K, s.M2_Total}) {
-        w.fixed4(q);
-    }
+    w.fixed4({s.T_Si, s.T_Al, s.T_Fe3, s.T_Total});
+    w.fixed4({s.M1_Al, s.M1_Fe3, s.M1_Ti, s.M1_Cr, s.M1_V, s.M1_Zr, s.M1_Sc, s.M1_Zn, s.M1_Ni,
+              s.M1_Co, s.M1_Mg, s.M1_Fe2, s.M1_Mn, s.M1_Total});
+    w.fixed4({s.M2_Mg, s.M2_Fe2, s.M2_Mn, s.M2_Li, s.M2_Ca, s.M2_Na, s.M2_K, s.M2_Total});
 }
 
 // Columns 0 to 130.
@@ -289,51 +344,43 @@ void writeClinopyroxene(FieldWriter& w, const RowResult& r) {
     const RowInput& in = r.input;
     const PyroxeneCalculation& c = r.cpx;
     w.text(in.cpx.sample);
-    for (Quantity q : in.cpx.oxides) w.general(q);
-    w.fixed2(c.formula.oxideTotal);
-    w.general(in.pressure);
+    w.general(in.cpx.oxides);
+    w.fixed2({c.formula.oxideTotal});
+    w.general({in.pressure});
     w.text(in.temperatureText);
     writeSites(w, c.sites);
 
-    w.fixed2(c.basic.Wo);
-    w.fixed2(c.basic.En);
-    w.fixed2(c.basic.Fs);
+    w.fixed2({c.basic.Wo, c.basic.En, c.basic.Fs});
     const EndMemberSets& e = c.sets;
-    for (Quantity q : {e.qJdAeg.Q,       e.qJdAeg.Jd,         e.qJdAeg.Aeg,     e.woHypJd.Wo,
-                       e.woHypJd.Hyp,    e.woHypJd.Jd,        e.augJdAeg.Aug,   e.augJdAeg.Jd,
-                       e.augJdAeg.Aeg,   e.acmJdTsHdDi.AcmJd, e.acmJdTsHdDi.Ts, e.acmJdTsHdDi.Hd,
-                       e.acmJdTsHdDi.Di, e.caTsJdKJd.CaTs,    e.caTsJdKJd.Jd,   e.caTsJdKJd.KJd,
-                       e.caTsJdKJd.CaEs, e.caTsJdKJd.Di,      e.caTsJdKJd.En,   e.caTsJdKJd.Fs,
-                       e.jdAcmTs.Jd,     e.jdAcmTs.Acm,       e.jdAcmTs.CaFeTs, e.jdAcmTs.CaTiTs,
-                       e.jdAcmTs.CaTs,   e.jdAcmTs.Wo,        e.jdAcmTs.En,     e.jdAcmTs.Fs}) {
-        w.fixed2(q);
-    }
+    w.fixed2({e.qJdAeg.Q,       e.qJdAeg.Jd,         e.qJdAeg.Aeg,     e.woHypJd.Wo,
+              e.woHypJd.Hyp,    e.woHypJd.Jd,        e.augJdAeg.Aug,   e.augJdAeg.Jd,
+              e.augJdAeg.Aeg,   e.acmJdTsHdDi.AcmJd, e.acmJdTsHdDi.Ts, e.acmJdTsHdDi.Hd,
+              e.acmJdTsHdDi.Di, e.caTsJdKJd.CaTs,    e.caTsJdKJd.Jd,   e.caTsJdKJd.KJd,
+              e.caTsJdKJd.CaEs, e.caTsJdKJd.Di,      e.caTsJdKJd.En,   e.caTsJdKJd.Fs,
+              e.jdAcmTs.Jd,     e.jdAcmTs.Acm,       e.jdAcmTs.CaFeTs, e.jdAcmTs.CaTiTs,
+              e.jdAcmTs.CaTs,   e.jdAcmTs.Wo,        e.jdAcmTs.En,     e.jdAcmTs.Fs});
 
     const MgFeOrder& o = c.order;
-    for (Quantity q : {o.FeM1, o.MgM1, o.FeM2, o.MgM2, o.CaM2, o.NaM2}) w.fixed4(q);
+    w.fixed4({o.FeM1, o.MgM1, o.FeM2, o.MgM2, o.CaM2, o.NaM2});
     const MolarFractions& x = c.fractions;
-    for (Quantity q : {x.X3M1, x.XFe2M1, x.XMgM1, x.XFe2M2, x.XMgM2, x.XCaM2, x.XNaM2}) w.fixed4(q);
+    w.fixed4({x.X3M1, x.XFe2M1, x.XMgM1, x.XFe2M2, x.XMgM2, x.XCaM2, x.XNaM2});
     const PartitioningQuantities& p = c.partitioning;
-    for (Quantity q : {p.R3plus, p.CaDoublePrime, p.KD, p.LnKD}) w.fixed4(q);
+    w.fixed4({p.R3plus, p.CaDoublePrime, p.KD, p.LnKD});
     const Activities& a = c.activities;
-    for (Quantity q : {a.aEn, a.aDi, a.aFs, a.aCaTs, a.aMgTs, a.aHd, a.aJd}) w.fixed4(q);
+    w.fixed4({a.aEn, a.aDi, a.aFs, a.aCaTs, a.aMgTs, a.aHd, a.aJd});
     const TschermakComponents& t = c.tschermak;
-    for (Quantity q : {t.Jd, t.CaTs, t.CaTi, t.CrCaTs, t.DiHd, t.EnFs, t.En, t.Di}) w.fixed4(q);
-    w.fixed4(c.thermometer.aEn);
-    w.fixed4(c.thermometer.aDi);
+    w.fixed4({t.Jd, t.CaTs, t.CaTi, t.CrCaTs, t.DiHd, t.EnFs, t.En, t.Di});
+    w.fixed4({c.thermometer.aEn, c.thermometer.aDi});
 
     const CpxPressures& P = r.cpxResults.pressures;
-    for (Quantity q : {P.PN95BS, P.PNU98BA, P.PNU98BH, P.PN99TH, P.PN99MA, P.PNT00, P.PP08Eq32a}) {
-        w.fixed2(q);
-    }
+    w.fixed2({P.PN95BS, P.PNU98BA, P.PNU98BH, P.PN99TH, P.PN99MA, P.PNT00, P.PP08Eq32a});
     const CpxTemperatures& T = r.cpxResults.temperatures;
-    for (Quantity q : {T.TBM8586, T.TNT00, T.TP08Eq32d, T.TDN82, T.TMZ91}) w.whole(q);
+    w.whole({T.TBM8586, T.TNT00, T.TP08Eq32d, T.TDN82, T.TMZ91});
 
     w.text(r.cls.group);
     w.text(r.cls.name);
     w.modifiers(r.modifiers);
-    w.fixed4(c.basic.Q);
-    w.fixed4(c.basic.J);
+    w.fixed4({c.basic.Q, c.basic.J});
     w.text(r.checks.cpxCheck);
 }
 
@@ -342,39 +389,32 @@ void writeOrthopyroxene(FieldWriter& w, const RowResult& r) {
     const PyroxeneCalculation& o = r.opx;
     for (std::size_t i = 0; i < kOxideCount; ++i) {
         if (kFirstOpxOxideColumn + static_cast<int>(i) == kOpxZrO2Column) {
-            w.fixed4(r.input.opx.oxides[i]);
+            w.fixed4({r.input.opx.oxides[i]});
         } else {
-            w.general(r.input.opx.oxides[i]);
+            w.general({r.input.opx.oxides[i]});
         }
     }
-    w.fixed2(o.formula.oxideTotal);
+    w.fixed2({o.formula.oxideTotal});
     writeSites(w, o.sites);
     const OpxComponents& k = o.opxComponents;
-    for (Quantity q : {k.NaAlSi2O6, k.FmTiAlSiO6, k.CrAl2SiO6, k.FmAl2SiO6, k.CaFmSi2O6, k.Fm2Si2O6,
-                       k.En, k.Di}) {
-        w.fixed4(q);
-    }
-    w.fixed4(o.thermometer.aEn);
-    w.fixed4(o.thermometer.aDi);
+    w.fixed4(
+        {k.NaAlSi2O6, k.FmTiAlSiO6, k.CrAl2SiO6, k.FmAl2SiO6, k.CaFmSi2O6, k.Fm2Si2O6, k.En, k.Di});
+    w.fixed4({o.thermometer.aEn, o.thermometer.aDi});
 }
 
 // Columns 187 to 209.
 void writePair(FieldWriter& w, const PairThermobarometry& p) {
     const TwoPyroxeneResults& t = p.pair;
-    for (Quantity q : {t.PM84_1, t.PM84_2, t.PP08_1, t.PP08_2}) w.fixed2(q);
-    for (Quantity q : {t.TWB73, t.TW77, t.TNB_A1_84, t.TNB_A2_84, t.TNB_B1_84, t.TNB_B2_84, t.TN85,
-                       t.TBM8586, t.TCL_A_88, t.TCL_B_88, t.TSJ_1_89, t.TSJ_2_89, t.TBK90CaInOpxCpx,
-                       t.TBK90NaInOpxCpx, t.TT98, t.TP1_08, t.TP2_08}) {
-        w.whole(q);
-    }
-    w.whole(p.opx.TBK90CaInOpx);
-    w.whole(p.opx.TNG10CaInOpx);
+    w.fixed2({t.PM84_1, t.PM84_2, t.PP08_1, t.PP08_2});
+    w.whole({t.TWB73, t.TW77, t.TNB_A1_84, t.TNB_A2_84, t.TNB_B1_84, t.TNB_B2_84, t.TN85, t.TBM8586,
+             t.TCL_A_88, t.TCL_B_88, t.TSJ_1_89, t.TSJ_2_89, t.TBK90CaInOpxCpx, t.TBK90NaInOpxCpx,
+             t.TT98, t.TP1_08, t.TP2_08});
+    w.whole({p.opx.TBK90CaInOpx, p.opx.TNG10CaInOpx});
 }
 
 }  // namespace
 
 void appendResultRow(std::string& out, const RowResult& row) {
-    out.reserve(out.size() + 2048);
     FieldWriter w(out);
     writeClinopyroxene(w, row);
     w.text(row.input.opx.sample);

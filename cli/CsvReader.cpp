@@ -2,6 +2,11 @@
 
 namespace kalvoren {
 
+CsvReader::CsvReader(std::FILE* file, char delimiter) : file_(file), delimiter_(delimiter) {
+    for (const char c : {'\n', '\r', '"'}) kinds_[static_cast<unsigned char>(c)] = kStopByte;
+    kinds_[static_cast<unsigned char>(delimiter)] = kDelimiterByte;
+}
+
 bool CsvReader::fill() {
     end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
     pos_ = 0;
@@ -19,11 +24,57 @@ int CsvReader::get() {
     return static_cast<unsigned char>(buffer_[pos_++]);
 }
 
+// The common record, a whole line in the buffer without any quote, is cut into fields
+// where it stands: no copy, and the views stay valid until the next call, which is the
+// earliest the buffer is refilled. Anything else (a quote, a line running past the
+// buffer, a CR without LF, the start of the file) takes the character-wise path.
+bool CsvReader::nextInBuffer() {
+    if (atStart_ || pending_ != -2 || pos_ == end_) return false;
+    const char* const first = buffer_.data() + pos_;
+    const char* const last = buffer_.data() + end_;
+    // The delimiters are noted without a branch on each byte: where they stand follows
+    // no pattern a processor could predict. A line longer than there are places for
+    // delimiters is left to the character-wise path.
+    const char* const limit = static_cast<std::size_t>(last - first) > delimiterAt_.size()
+                                  ? first + delimiterAt_.size()
+                                  : last;
+    std::size_t delimiters = 0;
+    const char* p = first;
+    for (; p != limit; ++p) {
+        const ByteKind kind = kinds_[static_cast<unsigned char>(*p)];
+        if (kind == kStopByte) break;
+        delimiterAt_[delimiters] = p;
+        delimiters += kind == kDelimiterByte ? 1 : 0;
+    }
+    if (p == limit) return false;
+    const char* const lineEnd = p;
+    if (*p == '"') return false;
+    if (*p == '\r') {
+        // A CR alone, or one whose LF may stand in the next block, is left to get()
+        // and unget().
+        if (p + 1 == last || p[1] != '\n') return false;
+        ++p;
+    }
+    const char* begin = first;
+    for (std::size_t i = 0; i < delimiters; ++i) {
+        fields_.emplace_back(begin, static_cast<std::size_t>(delimiterAt_[i] - begin));
+        begin = delimiterAt_[i] + 1;
+    }
+    fields_.emplace_back(begin, static_cast<std::size_t>(lineEnd - begin));
+    const auto consumed = static_cast<std::size_t>(p + 1 - first);
+    pos_ += consumed;
+    bytesRead_ += static_cast<long long>(consumed);
+    recordLine_ = line_;
+    ++line_;
+    return true;
+}
+
 bool CsvReader::next() {
     record_.clear();
     bounds_.clear();
     fields_.clear();
     if (!error_.empty()) return false;
+    if (nextInBuffer()) return true;
 
     int c = get();
     if (atStart_) {

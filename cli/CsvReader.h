@@ -2,6 +2,7 @@
 // A streaming reader of delimited text (RFC 4180 CSV, and TSV with the same quoting):
 // one record at a time, so memory does not grow with the file.
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -10,11 +11,11 @@
 namespace kalvoren {
 
 class CsvReader {
-public:
+  public:
     // A record longer than this is refused with its line number.
     static constexpr std::size_t kRecordBound = 1 << 20;
 
-    CsvReader(std::FILE* file, char delimiter) : file_(file), delimiter_(delimiter) {}
+    CsvReader(std::FILE* file, char delimiter);
 
     // Reads the next record into fields(); false at the end of the file or on an error
     // (then error() is non-empty).
@@ -26,13 +27,20 @@ public:
     // The bytes consumed so far, for a progress display.
     long long bytesRead() const { return bytesRead_; }
 
-private:
+  private:
+    bool nextInBuffer();
     int get();
     void unget(int c) { pending_ = c; }
     bool fill();
 
+    // What each byte means to an unquoted record: part of a field, the delimiter, or the
+    // end of the simple case (a line break or a quote).
+    enum ByteKind : unsigned char { kFieldByte, kDelimiterByte, kStopByte };
+
     std::FILE* file_;
     char delimiter_;
+    std::array<ByteKind, 256> kinds_{};
+    std::array<const char*, 1024> delimiterAt_{};  // of the record being cut
     std::vector<char> buffer_ = std::vector<char>(1 << 16);
     std::size_t pos_ = 0, end_ = 0;
     int pending_ = -2;

@@ -27,6 +27,26 @@ bool OutputFile::open(const std::string& target, std::string& error) {
         return true;
     }
     target_ = target;
+    std::error_code ec;
+    // Writing through a link replaces the file it points to, not the link.
+    if (std::filesystem::is_symlink(target_, ec)) {
+        const std::filesystem::path resolved = std::filesystem::canonical(target_, ec);
+        if (!ec) target_ = resolved;
+    }
+    // A device or pipe cannot be replaced by a renamed file (and must not be: renaming
+    // over /dev/null would destroy it), so it is written directly.
+    const auto status = std::filesystem::status(target_, ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_directory(status)) {
+        file_ = std::fopen(target_.c_str(), "wb");
+        if (!file_) {
+            error = describe(target_, errno);
+            return false;
+        }
+        inPlace_ = true;
+        buffer_.reserve(kBufferSize);
+        return true;
+    }
     std::filesystem::path folder = target_.parent_path();
     if (folder.empty()) folder = ".";
     std::string pattern = (folder / ("." + target_.filename().string() + ".XXXXXX")).string();
@@ -82,7 +102,7 @@ bool OutputFile::commit(std::string& error) {
         if (failed_) error = std::string("cannot write to standard output: ") + std::strerror(errno_);
         return !failed_;
     }
-    if (!failed_ && ::fsync(::fileno(file_)) != 0 && errno != EINVAL) {
+    if (!failed_ && !inPlace_ && ::fsync(::fileno(file_)) != 0 && errno != EINVAL) {
         failed_ = true;
         errno_ = errno;
     }
@@ -91,6 +111,10 @@ bool OutputFile::commit(std::string& error) {
         errno_ = errno;
     }
     file_ = nullptr;
+    if (inPlace_) {
+        if (failed_) error = describe(target_, errno_);
+        return !failed_;
+    }
     if (!failed_) {
         std::error_code ec;
         std::filesystem::rename(temporary_, target_, ec);

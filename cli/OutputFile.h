@@ -1,7 +1,8 @@
 #pragma once
 // An output file written safely: the text goes to a temporary file beside the target,
 // which replaces the target only when everything was written. Until then (and when the
-// writer gives up) the previous file stays as it was. "-" writes to standard output.
+// writer gives up) the previous file stays as it was. "-" writes to standard output; a
+// link is followed, and a device or pipe (/dev/null, /dev/stdout) is written directly.
 
 #include <cstdio>
 #include <filesystem>
@@ -34,6 +35,7 @@ private:
 
     std::FILE* file_ = nullptr;
     bool toStdout_ = false;
+    bool inPlace_ = false;  // a device or pipe, written directly
     bool failed_ = false;
     int errno_ = 0;
     std::filesystem::path target_;

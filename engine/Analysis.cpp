@@ -11,6 +11,7 @@ namespace {
 Quantity readNumberCell(const EntryRow& row, int column, int rowNumber,
                         std::vector<NonNumericCell>* notes) {
     const std::string_view text = row[column];
+    if (text.empty()) return 0.0;  // most trace-oxide and Opx cells
     const CellNumber n = readCellNumber(text);
     if (notes && (!n.plain || n.value.isBlank()))
         notes->push_back({rowNumber, column, std::string(text), n.value.value()});

@@ -1,5 +1,6 @@
 #include "engine/LeadingNumber.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -173,9 +174,48 @@ Scan scanNumber(Cursor& c) {
     return scanDecimal(c);
 }
 
+// The common cell, "[-]digits[.digits]" and nothing else with at most 19 digits, read
+// without the general scan. Its value is m / 10^f with m <= 2^53 and f <= 19: both are
+// exact doubles, so the one correctly rounded division gives the very double that the
+// full conversion gives. False when the text is of another kind.
+bool readPlainDecimal(std::string_view text, double& value) {
+    static constexpr std::array<double, 20> kPowersOfTen{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                                         1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
+                                                         1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+    constexpr std::uint64_t kExactMantissa = std::uint64_t{1} << 53;
+    constexpr int kMostDigits = 19;  // 10^19 - 1 still fits 64 bits
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    // Digits beyond the 19th wrap the mantissa; such a text is refused below.
+    std::uint64_t mantissa = 0;
+    const char* const integerStart = p;
+    for (; p != end && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    const auto integerDigits = static_cast<int>(p - integerStart);
+    int decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const fractionStart = ++p;
+        for (; p != end && isDigit(*p); ++p)
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        decimals = static_cast<int>(p - fractionStart);
+    }
+    if (p != end) return false;
+    const int digits = integerDigits + decimals;
+    if (digits == 0 || digits > kMostDigits || mantissa > kExactMantissa) return false;
+    // The mantissa fits a signed integer, whose conversion is a single instruction.
+    const double v = static_cast<double>(static_cast<std::int64_t>(mantissa)) /
+                     kPowersOfTen[static_cast<std::size_t>(decimals)];
+    value = negative ? -v : v;
+    return true;
+}
+
 }  // namespace
 
 CellNumber readCellNumber(std::string_view text) {
+    if (text.empty()) return {Quantity(0.0), true};  // most Opx and trace-oxide cells
+    double plain = 0.0;
+    if (readPlainDecimal(text, plain)) return {Quantity(plain), true};
     Cursor c(text, true);
     if (c.atEnd()) return {Quantity(0.0), true};
     const Scan s = scanNumber(c);
@@ -195,7 +235,10 @@ Quantity readTemperature(std::string_view text) {
     std::size_t last = text.size();
     while (first < last && (text[first] == ' ' || text[first] == '\t')) ++first;
     while (last > first && (text[last - 1] == ' ' || text[last - 1] == '\t')) --last;
-    Cursor c(text.substr(first, last - first), false);
+    const std::string_view trimmed = text.substr(first, last - first);
+    double plain = 0.0;
+    if (readPlainDecimal(trimmed, plain)) return plain;
+    Cursor c(trimmed, false);
     if (c.atEnd() || c.peek() == '&') return Quantity::blank();
     const Scan s = scanDecimal(c);
     return s.whole ? s.value : Quantity::blank();

@@ -1,6 +1,7 @@
 #include "engine/NumberFormat.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -10,6 +11,74 @@
 namespace kalvoren {
 
 namespace {
+
+// Every text is built in place at a caller's pointer: the result row formats some 190
+// numbers per row, and appending to a string character by character cost more than the
+// arithmetic.
+
+// "00" "01" ... "99": two digits per division by 100.
+constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+constexpr std::array<std::uint64_t, 20> kPowersOfTenInt = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t p = 1;
+    for (auto& v : powers) {
+        v = p;
+        p *= 10;
+    }
+    return powers;
+}();
+
+// The number of decimal digits of v (1 for 0).
+int digitCount(std::uint64_t v) {
+    int n = 1;
+    while (n < static_cast<int>(kPowersOfTenInt.size()) &&
+           v >= kPowersOfTenInt[static_cast<std::size_t>(n)])
+        ++n;
+    return n;
+}
+
+// Writes the lowest `count` decimal digits of v, leading zeros included, ending just
+// before `end`. Returns the digits above them, v / 10^count.
+std::uint64_t putDigits(char* end, std::uint64_t v, int count) {
+    for (; count >= 2; count -= 2) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs.data() + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    if (count > 0) {
+        *--end = static_cast<char>('0' + v % 10);
+        v /= 10;
+    }
+    return v;
+}
+
+// Writes v in decimal, with a group separator every three digits when `Grouped`.
+template <bool Grouped>
+char* putInteger(char* p, std::uint64_t v) {
+    const int count = digitCount(v);
+    if (!Grouped || count <= 3) {
+        putDigits(p + count, v, count);
+        return p + count;
+    }
+    char* const end = p + count + (count - 1) / 3;
+    char* q = end;
+    while (v >= 1000) {
+        q -= 3;
+        putDigits(q + 3, v % 1000, 3);
+        *--q = kSeparators.group;
+        v /= 1000;
+    }
+    putDigits(q, v, static_cast<int>(q - p));
+    return end;
+}
 
 // The decimal digits of a finite, non-zero double: value = 0.d1d2...dn x 10^(exponent + 1),
 // i.e. d1.d2...dn x 10^exponent. No leading or trailing zeros in `digits`.
@@ -48,56 +117,41 @@ DecimalDigits fifteenDigits(double x) {
     return parseScientific(buf.data(), fifteen.ptr);
 }
 
-void appendGrouped(std::string& out, const char* digits, int count) {
+char* putGroupedText(char* p, const char* digits, int count) {
     for (int i = 0; i < count; ++i) {
-        if (i > 0 && (count - i) % 3 == 0) out.push_back(kSeparators.group);
-        out.push_back(digits[i]);
+        if (i > 0 && (count - i) % 3 == 0) *p++ = kSeparators.group;
+        *p++ = digits[i];
     }
+    return p;
 }
 
-// Writes a rounded magnitude given as `units` of 10^-decimals (decimals at most 10),
-// built backwards in a local buffer and appended at once.
-void appendUnits(std::string& out, bool negative, std::uint64_t units, int decimals, bool grouped,
-                 bool emptyWhenZero) {
-    const bool zero = units == 0;
-    if (zero && emptyWhenZero) return;
-    std::array<char, 64> buf;
-    char* const end = buf.data() + buf.size();
-    char* p = end;
-    for (int i = 0; i < decimals; ++i) {
-        *--p = static_cast<char>('0' + units % 10);
-        units /= 10;
+// A value that rounds to zero: "0.0000", or nothing for the "####" format. Zero has
+// no sign.
+char* putZero(char* p, int decimals, bool emptyWhenZero) {
+    if (emptyWhenZero) return p;
+    *p++ = '0';
+    if (decimals > 0) {
+        *p++ = kSeparators.decimal;
+        std::memset(p, '0', static_cast<std::size_t>(decimals));
+        p += decimals;
     }
-    if (decimals > 0) *--p = kSeparators.decimal;
-    int written = 0;
-    do {
-        if (grouped && written > 0 && written % 3 == 0) *--p = kSeparators.group;
-        *--p = static_cast<char>('0' + units % 10);
-        units /= 10;
-        ++written;
-    } while (units != 0);
-    if (negative && !zero) *--p = '-';
-    out.append(p, static_cast<std::size_t>(end - p));
+    return p;
 }
 
 // The exact path: the 15-digit decimal of x rounded half away from zero to `decimals`
 // places, by decimal digit arithmetic. Handles any magnitude.
-void appendRoundedExact(std::string& out, double x, int decimals, bool grouped,
-                        bool emptyWhenZero) {
+char* putRoundedExact(char* p, double x, int decimals, bool grouped, bool emptyWhenZero) {
     const bool negative = x < 0.0;
     const DecimalDigits d = fifteenDigits(std::fabs(x));
     // Digits kept: those down to 10^-decimals.
     const int keep = d.exponent + 1 + decimals;
-    if (keep < 0) {  // below half a unit of the last place
-        appendUnits(out, negative, 0, decimals, grouped, emptyWhenZero);
-        return;
-    }
+    if (keep < 0) return putZero(p, decimals, emptyWhenZero);  // below half a unit
     // The kept digits, right-aligned after at least one integer place and a slot for a
     // carry. A double has at most 309 integer digits, so the buffer never overflows.
     std::array<char, 330> digits{};
     const int places = (keep > decimals + 1 ? keep : decimals + 1) + 1;
     const std::size_t size = static_cast<std::size_t>(places);
-    if (size > digits.size()) return;  // only with an unsupported number of decimals
+    if (size > digits.size()) return p;  // only with an unsupported number of decimals
     std::memset(digits.data(), '0', size);
     const std::size_t first = size - static_cast<std::size_t>(keep);
     for (int i = 0; i < keep && i < d.count; ++i) {
@@ -111,133 +165,253 @@ void appendRoundedExact(std::string& out, double x, int decimals, bool grouped,
     }
     bool zero = true;
     for (std::size_t i = 0; i < size; ++i) zero = zero && digits[i] == '0';
-    if (zero) {
-        appendUnits(out, negative, 0, decimals, grouped, emptyWhenZero);
-        return;
-    }
+    if (zero) return putZero(p, decimals, emptyWhenZero);
     const std::size_t intEnd = size - static_cast<std::size_t>(decimals);
     std::size_t start = 0;
     while (start + 1 < intEnd && digits[start] == '0') ++start;
-    if (negative) out.push_back('-');
+    if (negative) *p++ = '-';
     const int intLen = static_cast<int>(intEnd - start);
     if (grouped) {
-        appendGrouped(out, digits.data() + start, intLen);
+        p = putGroupedText(p, digits.data() + start, intLen);
     } else {
-        out.append(digits.data() + start, static_cast<std::size_t>(intLen));
+        std::memcpy(p, digits.data() + start, static_cast<std::size_t>(intLen));
+        p += intLen;
     }
     if (decimals > 0) {
-        out.push_back(kSeparators.decimal);
-        out.append(digits.data() + intEnd, static_cast<std::size_t>(decimals));
+        *p++ = kSeparators.decimal;
+        std::memcpy(p, digits.data() + intEnd, static_cast<std::size_t>(decimals));
+        p += decimals;
     }
+    return p;
 }
 
-constexpr std::array<double, 5> kPowersOfTen{1.0, 10.0, 100.0, 1000.0, 10000.0};
+// The eight decimal digits of n < 10^8, most significant first, as the bytes of a
+// little-endian word, each still a number 0..9. Every step splits all the lanes of the
+// word at once: two halves of four digits, four pairs, eight digits, with a multiply by
+// a reciprocal (exact for lanes below 43699 and 179) in place of each division.
+std::uint64_t decimalLanes(std::uint32_t n) {
+    const std::uint64_t high = n / 10000;
+    const std::uint64_t fours = high | (n - high * 10000) << 32;
+    const std::uint64_t hundreds = (fours * 5243 >> 19) & 0x000001FF000001FFu;
+    const std::uint64_t pairs = hundreds | (fours - hundreds * 100) << 16;
+    const std::uint64_t tens = (pairs * 103 >> 10) & 0x000F000F000F000Fu;
+    return tens | (pairs - tens * 10) << 8;
+}
 
-void appendRounded(std::string& out, Quantity q, int decimals, bool grouped, bool emptyWhenZero) {
-    if (q.isBlank()) return;
-    const double x = q.value();
-    if (decimals >= static_cast<int>(kPowersOfTen.size())) {
-        appendRoundedExact(out, x, decimals, grouped, emptyWhenZero);
-        return;
+// A rounded number of few digits (most results), given as `units` of 10^-Decimals:
+// below 1000 for "0.0000", "0.00" and "#,##0", below 10^8 for "####". Its digits and
+// point are laid out at fixed places in one 8-byte word and the leading zeros shifted
+// out, so that no branch depends on the number of digits. (The word is built in a
+// register: assembled in memory from single bytes and read back whole, it would wait
+// for the stores.) Writes 8 characters at p, of which the returned end tells the ones
+// that count. Little-endian layout.
+template <int Decimals, bool Grouped>
+char* putShortUnits(char* p, std::uint32_t units) {
+    static_assert(Decimals == 0 || Decimals == 2 || Decimals == 4);
+    const std::uint64_t lanes = decimalLanes(units);
+    const std::uint64_t text = lanes + 0x3030303030303030u;  // '0' in every byte
+    const std::uint64_t point = std::uint64_t{static_cast<unsigned char>(kSeparators.decimal)};
+    // Bytes of `lanes` from `first` on are the integer digits; of these all but the last
+    // may be dropped when zero.
+    auto leadingZeros = [lanes](int first, int droppable) {
+        const int zeros = std::countr_zero(lanes >> (8 * first)) / 8;
+        return zeros < droppable ? zeros : droppable;
+    };
+    std::uint64_t word = 0;
+    int length = 0;
+    int skip = 0;
+    if constexpr (Decimals == 4) {  // digits 1-3 . 4-7
+        word = (text >> 8 & 0xFFFFFFu) | point << 24 | (text & 0xFFFFFFFF00000000u);
+        length = 8;
+        skip = leadingZeros(1, 2);
+    } else if constexpr (Decimals == 2) {  // digits 3-5 . 6-7
+        word = (text >> 24 & 0xFFFFFFu) | point << 24 | (text >> 48) << 32;
+        length = 6;
+        skip = leadingZeros(3, 2);
+    } else if constexpr (Grouped) {  // digits 5-7
+        word = text >> 40;
+        length = 3;
+        skip = leadingZeros(5, 2);
+    } else {  // digits 0-7
+        word = text;
+        length = 8;
+        skip = leadingZeros(0, 7);
     }
+    word >>= 8 * skip;
+    std::memcpy(p, &word, 8);
+    return p + length - skip;
+}
+
+// "#,##0.00", "#,##0.0000" and "####": the format is fixed at compile time so that the
+// divisions by powers of ten become multiplications.
+template <int Decimals, bool Grouped, bool EmptyWhenZero>
+char* putRounded(char* p, Quantity q) {
+    static_assert(Decimals >= 0 && Decimals <= 4);
+    constexpr std::uint64_t kScale = kPowersOfTenInt[Decimals];
+    if (q.isBlank()) return p;
+    const double x = q.value();
+    if (x == 0.0) return putZero(p, Decimals, EmptyWhenZero);  // many sites stay empty
     // Fast path: scale in binary and round, unless the scaled value lies so near a half
     // that the 15-digit step or the scaling error could change the outcome.
-    const double y = std::fabs(x) * kPowersOfTen[static_cast<std::size_t>(decimals)];
+    const double y = std::fabs(x) * static_cast<double>(kScale);
     if (y < 1e12) {
-        const double whole = std::floor(y);
-        const double frac = y - whole;
+        // 0 <= y < 1e12: truncation is the floor, and exact. (Signed conversions are
+        // single instructions; unsigned ones are not.)
+        const auto truncated = static_cast<std::int64_t>(y);
+        const double frac = y - static_cast<double>(truncated);
         if (std::fabs(frac - 0.5) > 1e-13 * (y + 1.0)) {
-            auto units = static_cast<std::uint64_t>(whole) + (frac > 0.5 ? 1 : 0);
-            appendUnits(out, x < 0.0, units, decimals, grouped, emptyWhenZero);
-            return;
+            const auto units = static_cast<std::uint64_t>(truncated + (frac > 0.5 ? 1 : 0));
+            if (units == 0) return putZero(p, Decimals, EmptyWhenZero);
+            if (x < 0.0) *p++ = '-';
+            if constexpr (std::endian::native == std::endian::little &&
+                          (Decimals == 0 || Decimals == 2 || Decimals == 4)) {
+                constexpr std::uint64_t kShort =
+                    Decimals == 0 && !Grouped ? 100000000 : 1000 * kScale;
+                if (units < kShort) {
+                    return putShortUnits<Decimals, Grouped>(p, static_cast<std::uint32_t>(units));
+                }
+            }
+            p = putInteger<Grouped>(p, units / kScale);
+            if constexpr (Decimals > 0) {
+                *p++ = kSeparators.decimal;
+                putDigits(p + Decimals, units % kScale, Decimals);
+                p += Decimals;
+            }
+            return p;
         }
     }
-    appendRoundedExact(out, x, decimals, grouped, emptyWhenZero);
+    return putRoundedExact(p, x, Decimals, Grouped, EmptyWhenZero);
 }
 
 // Fast path of the general number for values with at most 6 decimals and below 1e9, as
 // typed analyses are: the fewest decimals k for which the integer m = x 10^k divides back
 // exactly to x give the shortest text (m and 10^k are exact doubles, and the division is
-// correctly rounded, as reading "m / 10^k" would be). Returns false when it does not apply.
-bool appendShortDecimal(std::string& out, double x) {
-    constexpr std::array<double, 7> kScale{1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+// correctly rounded, as reading "m / 10^k" would be). Returns nullptr when it does not
+// apply.
+char* putShortDecimal(char* p, double x) {
+    static constexpr std::array<double, 7> kScale{1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
     const double a = std::fabs(x);
-    if (!(a >= 1e-4 && a < 1e9)) return false;
+    if (!(a >= 1e-4 && a < 1e9)) return nullptr;
     for (std::size_t k = 0; k < kScale.size(); ++k) {
-        const double m = std::nearbyint(a * kScale[k]);
-        if (m / kScale[k] != a) continue;
-        auto units = static_cast<std::uint64_t>(m);
-        std::array<char, 32> buf;
-        char* const end = buf.data() + buf.size();
-        char* p = end;
-        for (std::size_t i = 0; i < k; ++i) {
-            *--p = static_cast<char>('0' + units % 10);
-            units /= 10;
+        // An m that divides back to a lies within two roundings, m * 2.3e-16, of
+        // a * 10^k < 1e15: adding a half and truncating finds it as rounding to nearest
+        // would, and the cheap test below, with room to spare, never passes it over. It
+        // leaves the division for the one k that nearly always is the answer.
+        const double scaled = a * kScale[k];
+        const auto m = static_cast<std::int64_t>(scaled + 0.5);
+        const auto md = static_cast<double>(m);
+        if (std::fabs(scaled - md) > md * 4.5e-16) continue;
+        if (md / kScale[k] != a) continue;
+        const auto units = static_cast<std::uint64_t>(m);
+        if (x < 0.0) *p++ = '-';
+        // units holds the digits; the last k of them are the decimals.
+        const int decimals = static_cast<int>(k);
+        const int digits = digitCount(units);
+        const int intDigits = digits > decimals ? digits - decimals : 1;
+        char* const point = p + intDigits;
+        if (decimals == 0) {
+            putDigits(point, units, intDigits);
+            return point;
         }
-        if (k > 0) *--p = kSeparators.decimal;
-        do {
-            *--p = static_cast<char>('0' + units % 10);
-            units /= 10;
-        } while (units != 0);
-        if (x < 0.0) *--p = '-';
-        out.append(p, static_cast<std::size_t>(end - p));
-        return true;
+        *point = kSeparators.decimal;
+        putDigits(point, putDigits(point + 1 + decimals, units, decimals), intDigits);
+        return point + 1 + decimals;
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace
 
-void appendGeneral(std::string& out, Quantity q) {
-    if (q.isBlank()) return;
+char* writeGeneral(char* p, Quantity q) {
+    if (q.isBlank()) return p;
     const double x = q.value();
     if (x == 0.0) {  // also -0
-        out.push_back('0');
-        return;
+        *p++ = '0';
+        return p;
     }
-    if (appendShortDecimal(out, x)) return;
-    if (x < 0.0) out.push_back('-');
+    if (char* end = putShortDecimal(p, x)) return end;
+    if (x < 0.0) *p++ = '-';
     const DecimalDigits d = fifteenDigits(std::fabs(x));
     const int e = d.exponent;
     if (e >= -4 && e < 15) {
         if (e >= 0) {
-            for (int i = 0; i <= e; ++i) out.push_back(i < d.count ? d.digits[i] : '0');
+            for (int i = 0; i <= e; ++i) *p++ = i < d.count ? d.digits[i] : '0';
             if (d.count > e + 1) {
-                out.push_back(kSeparators.decimal);
-                out.append(d.digits.data() + e + 1, static_cast<std::size_t>(d.count - e - 1));
+                *p++ = kSeparators.decimal;
+                const auto rest = static_cast<std::size_t>(d.count - e - 1);
+                std::memcpy(p, d.digits.data() + e + 1, rest);
+                p += rest;
             }
         } else {
-            out.push_back('0');
-            out.push_back(kSeparators.decimal);
-            out.append(static_cast<std::size_t>(-e - 1), '0');
-            out.append(d.digits.data(), static_cast<std::size_t>(d.count));
+            *p++ = '0';
+            *p++ = kSeparators.decimal;
+            for (int i = 0; i < -e - 1; ++i) *p++ = '0';
+            std::memcpy(p, d.digits.data(), static_cast<std::size_t>(d.count));
+            p += d.count;
         }
-        return;
+        return p;
     }
-    out.push_back(d.digits[0]);
+    *p++ = d.digits[0];
     if (d.count > 1) {
-        out.push_back(kSeparators.decimal);
-        out.append(d.digits.data() + 1, static_cast<std::size_t>(d.count - 1));
+        *p++ = kSeparators.decimal;
+        std::memcpy(p, d.digits.data() + 1, static_cast<std::size_t>(d.count - 1));
+        p += d.count - 1;
     }
-    out.push_back('E');
-    out.push_back(e < 0 ? '-' : '+');
+    *p++ = 'E';
+    *p++ = e < 0 ? '-' : '+';
     const int magnitude = e < 0 ? -e : e;
-    if (magnitude < 10) out.push_back('0');
-    std::array<char, 8> buf{};
-    auto r = std::to_chars(buf.data(), buf.data() + buf.size(), magnitude);
-    out.append(buf.data(), r.ptr);
+    if (magnitude < 10) *p++ = '0';
+    return std::to_chars(p, p + 8, magnitude).ptr;
+}
+
+char* writeFixed(char* p, Quantity x, int decimals) {
+    switch (decimals) {
+        case 2:
+            return putRounded<2, true, false>(p, x);
+        case 4:
+            return putRounded<4, true, false>(p, x);
+        case 0:
+            return putRounded<0, true, false>(p, x);
+        case 1:
+            return putRounded<1, true, false>(p, x);
+        case 3:
+            return putRounded<3, true, false>(p, x);
+        default:
+            break;
+    }
+    // The result row uses 2 and 4; anything else is kept within what the buffers hold.
+    constexpr int kMaxDecimals = 10;
+    if (decimals < 0) return putRounded<0, true, false>(p, x);
+    if (x.isBlank()) return p;
+    return putRoundedExact(p, x.value(), decimals > kMaxDecimals ? kMaxDecimals : decimals, true,
+                           false);
+}
+
+char* writeWhole(char* p, Quantity x) {
+    return putRounded<0, false, true>(p, x);
+}
+
+char* writeFixed2(char* p, Quantity x) {
+    return putRounded<2, true, false>(p, x);
+}
+
+char* writeFixed4(char* p, Quantity x) {
+    return putRounded<4, true, false>(p, x);
+}
+
+void appendGeneral(std::string& out, Quantity x) {
+    std::array<char, kNumberTextBound> buf;
+    out.append(buf.data(), writeGeneral(buf.data(), x));
 }
 
 void appendFixed(std::string& out, Quantity x, int decimals) {
-    // The result row uses 2 and 4; anything else is kept within what the buffers hold.
-    constexpr int kMaxDecimals = 10;
-    if (decimals < 0) decimals = 0;
-    if (decimals > kMaxDecimals) decimals = kMaxDecimals;
-    appendRounded(out, x, decimals, true, false);
+    std::array<char, kNumberTextBound> buf;
+    out.append(buf.data(), writeFixed(buf.data(), x, decimals));
 }
 
 void appendWhole(std::string& out, Quantity x) {
-    appendRounded(out, x, 0, false, true);
+    std::array<char, kNumberTextBound> buf;
+    out.append(buf.data(), writeWhole(buf.data(), x));
 }
 
 std::string formatGeneral(Quantity x) {

@@ -2,6 +2,7 @@
 // The number formats of the result row and the data files. This is the one place that
 // decides how a number becomes text; the separators are set here.
 
+#include <cstddef>
 #include <string>
 
 #include "engine/Quantity.h"
@@ -22,6 +23,20 @@ void appendGeneral(std::string& out, Quantity x);
 void appendFixed(std::string& out, Quantity x, int decimals);
 // "####": rounded to a whole number; a value that rounds to 0 gives the empty text.
 void appendWhole(std::string& out, Quantity x);
+
+// The most characters one number takes in any of the formats above: a "#,##0.0000"
+// number near the largest double, with its sign and group separators.
+inline constexpr std::size_t kNumberTextBound = 448;
+
+// The same formats written at `out`, which must have room for kNumberTextBound
+// characters; each returns the end of what it wrote. For writers that fill their own
+// buffer field after field.
+char* writeGeneral(char* out, Quantity x);
+char* writeFixed(char* out, Quantity x, int decimals);
+char* writeWhole(char* out, Quantity x);
+// writeFixed with 2 and 4 decimals, the result row's own formats, without the choice.
+char* writeFixed2(char* out, Quantity x);
+char* writeFixed4(char* out, Quantity x);
 
 // Convenience forms returning a new string.
 std::string formatGeneral(Quantity x);

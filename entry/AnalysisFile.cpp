@@ -42,7 +42,9 @@ bool selectDataRange(CellGrid& table) {
 
 // Reads the whole file in one go; false with a reason naming the file when it cannot.
 bool readWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a named pipe cannot wait for a writer for ever; it
+    // is refused below as not a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         reason = "cannot open " + quoted(path) + ": " + systemReason(errno);
         return false;
@@ -307,6 +309,14 @@ AnalysisSave saveAnalysisFile(CellGrid& table, const std::string& path) {
     if (std::filesystem::is_symlink(target, ignored)) {
         const std::filesystem::path resolved = std::filesystem::canonical(target, ignored);
         if (!ignored) target = resolved;
+    }
+    // A device or pipe cannot be replaced by a renamed file, and must not be (renaming
+    // over /dev/null would destroy it).
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISDIR(existing.st_mode)) {
+        save.reason = "cannot save " + quoted(path) + ": it is not a regular file";
+        return save;
     }
     if (const int error = replaceFile(target, bytes); error != 0) {
         save.reason = "cannot save " + quoted(path) + ": " + systemReason(error);

@@ -464,15 +464,7 @@ void Form10::mnuExit_Click() {
 
 // ---------------------------------------------------------------- workbook and diagrams
 
-void Form10::sendResultsToWorkbook(bool /*showProgressInBanner*/) {
-    reportNotAvailable(QStringLiteral("Sending the results to a workbook"));
-}
-void Form10::openOutputWorkbook() {
-    reportNotAvailable(QStringLiteral("Opening the results workbook"));
-}
-void Form10::exitOutputWorkbook() {
-    reportNotAvailable(QStringLiteral("Closing the results workbook"));
-}
+// sendResultsToWorkbook, openOutputWorkbook and exitOutputWorkbook: Form10Export.cpp.
 void Form10::mnuSEF_Click() {
     sendResultsToWorkbook(false);
 }
@@ -483,13 +475,7 @@ void Form10::mnuEOX_Click() {
     exitOutputWorkbook();
 }
 
-void Form10::openDiagram(int catalogueIndex) {
-    if (catalogueIndex < 0 || catalogueIndex >= kDiagramCount) return;
-    reportNotAvailable(QStringLiteral("Drawing diagrams"));
-}
-void Form10::plotGraphFromTemplate() {
-    reportNotAvailable(QStringLiteral("Drawing diagrams"));
-}
+// openDiagram and plotGraphFromTemplate: Form10Graph.cpp.
 
 // ---------------------------------------------------------------- About, Help, entry screen
 

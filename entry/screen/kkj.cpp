@@ -610,27 +610,6 @@ void kkj::DisplayNextScreen() {
     s_.results.showResultsScreen();
 }
 
-// ---------------------------------------------------------------- spreadsheet commands
-
-void kkj::mnu9703_Click() {
-    reportNotAvailable(QStringLiteral("Loading .xls workbooks"));
-}
-void kkj::Command2_Click() {
-    mnu9703_Click();
-}
-void kkj::mnu07Later_Click() {
-    reportNotAvailable(QStringLiteral("Loading .xlsx workbooks"));
-}
-void kkj::mnu9703e_Click() {
-    reportNotAvailable(QStringLiteral("Editing the .xls template workbook"));
-}
-void kkj::Command3_Click() {
-    mnu9703e_Click();
-}
-void kkj::mnu07Latere_Click() {
-    reportNotAvailable(QStringLiteral("Editing the .xlsx template workbook"));
-}
-
 // ---------------------------------------------------------------- mouse on the form
 
 void kkj::mousePressEvent(QMouseEvent* event) {

@@ -38,6 +38,9 @@ class MessageBox;
 
 inline constexpr const char* kAnalysisFileFilter = "Pyroxene files(*.pyx) |*.pyx";
 inline constexpr const char* kSaveChangesQuestion = "Save changes to the analysis table?";
+// The Load commands' dialog filters; the newer-format command reads OpenDocument too.
+inline constexpr const char* kXlsWorkbookFilter = "Excel files (*.xls)|*.xls";
+inline constexpr const char* kXlsxWorkbookFilter = "Excel files (*.xlsx *.ods)|*.xlsx *.ods";
 
 // What the entry screen needs from around it.
 struct EntryScreenSurroundings {
@@ -48,6 +51,7 @@ struct EntryScreenSurroundings {
     std::function<void()> showAboutBox;  // the About box, non-modal
     std::function<void()> openHelp;      // the help guide in the desktop's browser
     std::function<void()> endProgram;
+    DesktopOpener* opener = nullptr;  // opens template workbooks; none: nothing opens them
 };
 
 class kkj final : public QMainWindow, public EntryScreen {
@@ -148,6 +152,11 @@ class kkj final : public QMainWindow, public EntryScreen {
     // Reads an analysis file into the table; the table is left as it was when the file
     // cannot be read. Returns whether it was read; failures raise CommandError.
     bool loadIntoTable(const std::string& path);
+    // New File without the question about unsaved work.
+    void newFile();
+    // Load and Edit of a workbook: `filter` for the dialog, `templateName` the shipped file.
+    void loadWorkbook(const char* filter);
+    void editTemplateWorkbook(const char* templateName);
     void showNonNumericCells(const RunSummary& summary);
     void reportNotAvailable(const QString& what);
     void recordError(const CommandError& error);

@@ -95,6 +95,10 @@ bool kkj::confirmDiscardChanges() {
 
 void kkj::mnuNewFile_Click() {
     if (!confirmDiscardChanges()) return;
+    newFile();
+}
+
+void kkj::newFile() {
     setScreenTitle("New  File");
     Command2->hide();
     Command3->hide();

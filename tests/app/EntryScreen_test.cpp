@@ -453,14 +453,5 @@ TEST_F(EntryScreenTest, AboutHelpAndNextScreen) {
     EXPECT_EQ(messages.shown.back().text, QStringLiteral("File not found"));
 }
 
-TEST_F(EntryScreenTest, SpreadsheetCommandsSayTheyAreNotAvailable) {
-    for (const char* name : {"mnu9703", "mnu07Later", "mnu9703e", "mnu07Latere"}) choose(name);
-    for (int b : {15, 16, 17, 18}) pressToolButton(b);
-    ASSERT_EQ(messages.shown.size(), 8u);
-    for (const auto& shown : messages.shown)
-        EXPECT_TRUE(shown.text.endsWith(QStringLiteral("is not available in this version.")));
-    EXPECT_EQ(entry().screenTitle(), QStringLiteral("Start-up Screen"));
-}
-
 }  // namespace
 }  // namespace kalvoren::testing

@@ -269,19 +269,5 @@ TEST_F(ResultsScreenTest, PreviousScreenExitAboutAndHelp) {
     EXPECT_TRUE(opener.opened[0].toLocalFile().endsWith(QStringLiteral("help/index.html")));
 }
 
-TEST_F(ResultsScreenTest, WorkbookAndDiagramCommandsSayTheyAreNotAvailable) {
-    choose("mnuSEF");
-    choose("mnuOEF");
-    choose("mnuEOX");
-    choose("mnuQJ");
-    press(9);
-    press(10);
-    press(13);
-    ASSERT_EQ(messages.shown.size(), 7u);
-    for (const auto& shown : messages.shown)
-        EXPECT_TRUE(shown.text.endsWith(QStringLiteral("is not available in this version.")));
-    EXPECT_EQ(grid().rows(), 2);
-}
-
 }  // namespace
 }  // namespace kalvoren

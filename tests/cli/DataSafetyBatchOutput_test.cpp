@@ -1,0 +1,259 @@
+// The batch tool's output when the disk fills up part way: the previous file must stay as
+// it was, nothing half-written may be left beside it, and the tool must say so and exit
+// with 1. A full disk is simulated by a file-size limit (RLIMIT_FSIZE) in a child process,
+// with SIGXFSZ ignored so that writes fail with EFBIG instead of ending the process.
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/OutputFile.h"
+
+namespace kalvoren {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Scratch {
+  public:
+    Scratch() {
+        path_ = fs::temp_directory_path() /
+                ("kalvoren-safety-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    fs::path file(const std::string& name) const { return path_ / name; }
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void spit(const fs::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Puts the file-size limit on the calling (child) process.
+void limitFileSize(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(2);
+}
+
+// Runs `work` in a child process under the limit; returns its report ("" when the child
+// did not finish).
+std::string runWithFileSizeLimit(rlim_t bytes, const std::function<std::string()>& work) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeEnds[0]);
+        ::alarm(60);
+        limitFileSize(bytes);
+        const std::string report = work();
+        std::size_t written = 0;
+        while (written < report.size()) {
+            const ssize_t n =
+                ::write(pipeEnds[1], report.data() + written, report.size() - written);
+            if (n <= 0) break;
+            written += static_cast<std::size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    std::string report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        report.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? report : std::string();
+}
+
+struct CalcRun {
+    int status = -1;
+    std::string err;
+};
+
+// Runs kalvoren-calc under the limit, standard output to /dev/null (which no limit binds).
+CalcRun runCalcWithFileSizeLimit(const Scratch& scratch, rlim_t bytes,
+                                 const std::vector<std::string>& args) {
+    const fs::path errFile =
+        fs::temp_directory_path() / ("kalvoren-safety-stderr-" + std::to_string(::getpid()));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(null, STDIN_FILENO);
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::alarm(120);
+        limitFileSize(bytes);
+        std::vector<char*> argv{const_cast<char*>(KALVOREN_CALC)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(KALVOREN_CALC, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    CalcRun run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = slurp(errFile);
+    fs::remove(errFile);
+    (void)scratch;
+    return run;
+}
+
+TEST(DataSafetyBatchOutput, AnOutputCutShortByAFullDiskKeepsThePreviousFileAndSaysSo) {
+    Scratch scratch;
+    const fs::path target = scratch.file("results.tsv");
+    const std::string line(99, 'r');
+    constexpr int kLines = 30000;  // 3 MB: the write buffer fills and flushes on the way
+    const rlim_t total = rlim_t{kLines} * 100;
+
+    // The disk is full from the start, after a few bytes, at one buffer, one byte short.
+    for (const rlim_t limit : {rlim_t{0}, rlim_t{1000}, rlim_t{1} << 20, total - 1}) {
+        spit(target, "previous results\n");
+        const std::string report = runWithFileSizeLimit(limit, [&] {
+            OutputFile out;
+            std::string error;
+            if (!out.open(target.string(), error)) return "open: " + error;
+            for (int i = 0; i < kLines; ++i) {
+                out.write(line);
+                out.write("\n");
+            }
+            const bool committed = out.commit(error);
+            return std::to_string(committed) + "|" + error;
+        });
+        EXPECT_EQ(report, "0|cannot write '" + target.string() +
+                              "': File too large (the previous file, if any, is unchanged)")
+            << "limit " << limit;
+        EXPECT_EQ(slurp(target), "previous results\n") << "limit " << limit;
+        EXPECT_EQ(namesIn(scratch.path()), std::vector<std::string>{"results.tsv"})
+            << "limit " << limit;
+    }
+
+    // With room enough the same output replaces the file.
+    const std::string report = runWithFileSizeLimit(total, [&] {
+        OutputFile out;
+        std::string error;
+        if (!out.open(target.string(), error)) return "open: " + error;
+        for (int i = 0; i < kLines; ++i) {
+            out.write(line);
+            out.write("\n");
+        }
+        return std::to_string(out.commit(error)) + "|" + error;
+    });
+    EXPECT_EQ(report, "1|");
+    EXPECT_EQ(fs::file_size(target), total);
+}
+
+TEST(DataSafetyBatchOutput, ABatchRunCutShortByAFullDiskExitsWithOneAndKeepsThePreviousFile) {
+    Scratch scratch;
+    const fs::path input = fs::path(KALVOREN_SOURCE_DIR) / "examples" / "example.pyx";
+    for (const std::string name : {"results.tsv", "results.csv"}) {
+        const fs::path output = scratch.file(name);
+        spit(output, "previous results\n");
+        const CalcRun run =
+            runCalcWithFileSizeLimit(scratch, 8192, {"-o", output.string(), input.string()});
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.err.find("kalvoren-calc: cannot write '" + output.string() +
+                               "': File too large (the previous file, if any, is unchanged)\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(slurp(output), "previous results\n");
+    }
+    EXPECT_EQ(namesIn(scratch.path()), (std::vector<std::string>{"results.csv", "results.tsv"}));
+}
+
+TEST(DataSafetyBatchOutput, ALinkIsWrittenThroughAndADeviceOrPipeIsWrittenNotReplaced) {
+    Scratch scratch;
+    auto writeAll = [](const fs::path& target, const std::string& text) {
+        OutputFile out;
+        std::string error;
+        if (!out.open(target.string(), error)) return error;
+        out.write(text);
+        return out.commit(error) ? std::string("ok") : error;
+    };
+
+    const fs::path real = scratch.file("real.tsv");
+    const fs::path link = scratch.file("link.tsv");
+    spit(real, "previous\n");
+    fs::create_symlink(real, link);
+    EXPECT_EQ(writeAll(link, "results\n"), "ok");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(slurp(real), "results\n");
+
+    // A pipe: what is written arrives at its reader, and the pipe stays a pipe.
+    const fs::path pipe = scratch.file("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = slurp(pipe); });
+    EXPECT_EQ(writeAll(pipe, "through the pipe\n"), "ok");
+    reader.join();
+    EXPECT_EQ(received, "through the pipe\n");
+    EXPECT_TRUE(fs::is_fifo(pipe));
+
+    // A device such as /dev/null: one of its own is made here when the system allows (the
+    // real one is never put at risk).
+    const fs::path device = scratch.file("null");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        EXPECT_EQ(writeAll(device, "nothing\n"), "ok");
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
+}
+
+// Disabled until the diagram data files report their write errors: today a run whose
+// data files are cut short by a full disk exits with 0 and says nothing.
+TEST(DataSafetyBatchOutput, DISABLED_DataFilesCutShortByAFullDiskFailTheRun) {
+    Scratch scratch;
+    const fs::path input = fs::path(KALVOREN_SOURCE_DIR) / "examples" / "example.pyx";
+    const fs::path plots = scratch.file("plots");
+    const CalcRun run = runCalcWithFileSizeLimit(
+        scratch, 2048, {"-o", "-", "--plot-data", plots.string(), input.string()});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find(plots.string()), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace kalvoren
