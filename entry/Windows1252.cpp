@@ -1,3 +1,4 @@
+#include "engine/Utf8.h"
 #include "entry/Windows1252.h"
 
 #include <array>
@@ -20,19 +21,6 @@ char32_t codePointOf(unsigned char byte) {
     return byte;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        // The code page reaches no further than the Basic Multilingual Plane.
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // The byte for a code point, or -1 when the code page has none.
 int byteOf(char32_t cp) {

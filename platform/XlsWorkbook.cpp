@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Utf8.h"
 #include "platform/CompoundFile.h"
 #include "platform/SheetRows.h"
 
@@ -32,23 +33,6 @@ std::uint32_t u32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(u16(p)) | (static_cast<std::uint32_t>(u16(p + 2)) << 16);
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 constexpr std::uint16_t kBof = 0x0809, kEof = 0x000A, kFilePass = 0x002F, kWindow1 = 0x003D,
                         kBoundSheet = 0x0085, kSst = 0x00FC, kContinue = 0x003C, kFormula = 0x0006,

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/Utf8.h"
 #include "platform/SheetRows.h"
 #include "platform/XmlStream.h"
 #include "platform/ZipArchive.h"
@@ -136,23 +137,7 @@ std::string unescapeText(std::string_view s) {
     if (s.find("_x") == std::string_view::npos) return std::string(s);
     std::string out;
     std::uint32_t pendingHigh = 0;
-    auto put = [&](std::uint32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    };
+    auto put = [&](std::uint32_t cp) { appendUtf8(out, cp); };
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '_' && i + 6 < s.size() && s[i + 1] == 'x' && s[i + 6] == '_') {
             std::uint32_t unit = 0;

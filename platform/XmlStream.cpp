@@ -1,3 +1,4 @@
+#include "engine/Utf8.h"
 #include "platform/XmlStream.h"
 
 #include <cstdint>
@@ -31,23 +32,6 @@ Prefix startsWith(std::string_view s, std::string_view prefix) {
     return prefix.substr(0, s.size()) == s ? Prefix::Partial : Prefix::NoMatch;
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 bool parseCharacterReference(std::string_view ref, std::uint32_t& cp) {
     // ref is the part between "&#" and ";"
