@@ -28,8 +28,12 @@ std::vector<std::string> exampleLines(std::string& heading) {
     std::vector<std::string> lines;
     std::string line;
     std::getline(in, heading);
-    while (std::getline(in, line))
+    // The example is written with CR LF line ends.
+    if (!heading.empty() && heading.back() == '\r') heading.pop_back();
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty()) lines.push_back(line);
+    }
     return lines;
 }
 

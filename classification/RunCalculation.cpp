@@ -79,6 +79,7 @@ RunSummary RunCalculation(const RunSurroundings& s, OptionStore& store) {
     EntryRow row;
     int rowNumber = 0;
     std::string text;
+    std::vector<NonNumericCell> notes;
     // Exactly the rows whose Cpx SiO2 reads as non-zero are analyses, wherever they
     // stand in the table: an empty row between analyses must not hide the ones below.
     while (s.rows.next(row, rowNumber)) {
@@ -86,7 +87,12 @@ RunSummary RunCalculation(const RunSurroundings& s, OptionStore& store) {
             s.results.skippedRow(rowNumber);
             continue;
         }
-        const RowInput input = readEntryRow(row, rowNumber, &summary.nonNumericCells);
+        notes.clear();
+        const RowInput input = readEntryRow(row, rowNumber, &notes);
+        summary.nonNumericCellCount += notes.size();
+        for (NonNumericCell& note : notes)
+            if (summary.nonNumericCells.size() < RunSummary::kNonNumericCellsKept)
+                summary.nonNumericCells.push_back(std::move(note));
         summary.pressureDefaulted |= input.pressureDefaulted;
         summary.temperatureDefaulted |= input.temperatureDefaulted;
 

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <cstddef>
 #include <vector>
 
 #include "classification/PlotDataFile.h"
@@ -68,7 +69,11 @@ struct RunSummary {
     bool pressureDefaulted = false;
     bool temperatureDefaulted = false;
     std::string analysisFilePath;
-    std::vector<NonNumericCell> nonNumericCells;  // cells read by the leading-number rule
+    // Cells read by the leading-number rule: the first kNonNumericCellsKept of them, and
+    // how many there were in all (the list stays small however long the table).
+    static constexpr std::size_t kNonNumericCellsKept = 200;
+    std::vector<NonNumericCell> nonNumericCells;
+    std::size_t nonNumericCellCount = 0;
 };
 
 // Reconciles the marks of the store (sets fourCations, fe3Droop and lindsleyAugite,

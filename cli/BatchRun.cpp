@@ -216,27 +216,51 @@ private:
 class CsvEntrySource final : public EntrySource {
 public:
     CsvEntrySource(CsvReader& reader, ColumnMapping mapping)
-        : reader_(reader), mapping_(std::move(mapping)) {}
+        : reader_(reader), mapping_(std::move(mapping)) {
+        // Without unit conversions a row is only its fields put in their columns, which
+        // is done here without the mapping's general steps.
+        const auto& targets = mapping_.targets();
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            if (!targets[i]) continue;
+            if (targets[i]->conversion != UnitConversion::None) converts_ = true;
+            placed_.push_back({i, targets[i]->entryColumn});
+        }
+    }
     bool next(EntryRow& row, int& rowNumber) override {
         if (!reader_.next()) return false;
-        mapping_.fill(reader_.fields(), scratch_, row);
+        const std::vector<std::string_view>& fields = reader_.fields();
+        if (converts_) {
+            mapping_.fill(fields, scratch_, row);
+        } else {
+            row.cells.fill(std::string_view{});
+            for (const Placement& p : placed_) {
+                if (p.field < fields.size()) row.cells[p.column] = fields[p.field];
+            }
+        }
         row.cells[0] = {};
         rowNumber = ++rows_;
         return true;
     }
 
 private:
+    struct Placement {
+        std::size_t field;
+        int column;
+    };
+
     CsvReader& reader_;
     ColumnMapping mapping_;
+    std::vector<Placement> placed_;
+    bool converts_ = false;
     std::vector<std::string> scratch_;
     int rows_ = 0;
 };
 
 void reportNonNumeric(const RunSummary& summary, std::ostream& err) {
     const auto& cells = summary.nonNumericCells;
-    if (cells.empty()) return;
-    err << "kalvoren-calc: " << cells.size()
-        << (cells.size() == 1 ? " cell was" : " cells were")
+    const std::size_t count = summary.nonNumericCellCount;
+    if (count == 0) return;
+    err << "kalvoren-calc: " << count << (count == 1 ? " cell was" : " cells were")
         << " not a plain number and read by its leading number:\n";
     const std::size_t shown = std::min<std::size_t>(cells.size(), 20);
     for (std::size_t i = 0; i < shown; ++i) {
@@ -247,7 +271,7 @@ void reportNonNumeric(const RunSummary& summary, std::ostream& err) {
             << (std::isnan(c.valueRead) ? std::string("blank") : formatGeneral(c.valueRead))
             << '\n';
     }
-    if (cells.size() > shown) err << "  ... and " << cells.size() - shown << " more\n";
+    if (count > shown) err << "  ... and " << count - shown << " more\n";
 }
 
 }  // namespace

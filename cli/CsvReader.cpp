@@ -4,7 +4,9 @@ namespace kalvoren {
 
 CsvReader::CsvReader(std::FILE* file, char delimiter) : file_(file), delimiter_(delimiter) {
     for (const char c : {'\n', '\r', '"'}) kinds_[static_cast<unsigned char>(c)] = kStopByte;
-    kinds_[static_cast<unsigned char>(delimiter)] = kDelimiterByte;
+    // A delimiter that is also a line break or a quote is left to the character-wise path.
+    ByteKind& kind = kinds_[static_cast<unsigned char>(delimiter)];
+    if (kind != kStopByte) kind = kDelimiterByte;
 }
 
 bool CsvReader::fill() {
@@ -55,12 +57,13 @@ bool CsvReader::nextInBuffer() {
         if (p + 1 == last || p[1] != '\n') return false;
         ++p;
     }
+    fields_.resize(delimiters + 1);
     const char* begin = first;
     for (std::size_t i = 0; i < delimiters; ++i) {
-        fields_.emplace_back(begin, static_cast<std::size_t>(delimiterAt_[i] - begin));
+        fields_[i] = {begin, static_cast<std::size_t>(delimiterAt_[i] - begin)};
         begin = delimiterAt_[i] + 1;
     }
-    fields_.emplace_back(begin, static_cast<std::size_t>(lineEnd - begin));
+    fields_[delimiters] = {begin, static_cast<std::size_t>(lineEnd - begin)};
     const auto consumed = static_cast<std::size_t>(p + 1 - first);
     pos_ += consumed;
     bytesRead_ += static_cast<long long>(consumed);
@@ -70,11 +73,13 @@ bool CsvReader::nextInBuffer() {
 }
 
 bool CsvReader::next() {
+    // The fast path sizes fields_ itself: a table's rows have the same number of fields,
+    // so it usually keeps its size.
+    if (error_.empty() && nextInBuffer()) return true;
     record_.clear();
     bounds_.clear();
     fields_.clear();
     if (!error_.empty()) return false;
-    if (nextInBuffer()) return true;
 
     int c = get();
     if (atStart_) {

@@ -10,7 +10,7 @@
 namespace kalvoren {
 
 namespace {
-constexpr std::size_t kBufferSize = 1 << 20;
+constexpr std::size_t kBufferSize = 1 << 18;  // large writes, small enough to stay in cache
 
 std::string describe(const std::filesystem::path& p, int err) {
     return "cannot write '" + p.string() + "': " + std::strerror(err);

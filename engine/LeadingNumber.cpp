@@ -190,15 +190,20 @@ bool readPlainDecimal(std::string_view text, double& value) {
     if (negative) ++p;
     // Digits beyond the 19th wrap the mantissa; such a text is refused below.
     std::uint64_t mantissa = 0;
-    const char* const integerStart = p;
-    for (; p != end && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-    const auto integerDigits = static_cast<int>(p - integerStart);
+    auto readDigits = [&mantissa, &p, end] {
+        const char* const start = p;
+        for (; p != end; ++p) {
+            const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+            if (digit > 9) break;
+            mantissa = mantissa * 10 + digit;
+        }
+        return static_cast<int>(p - start);
+    };
+    const int integerDigits = readDigits();
     int decimals = 0;
     if (p != end && *p == '.') {
-        const char* const fractionStart = ++p;
-        for (; p != end && isDigit(*p); ++p)
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        decimals = static_cast<int>(p - fractionStart);
+        ++p;
+        decimals = readDigits();
     }
     if (p != end) return false;
     const int digits = integerDigits + decimals;

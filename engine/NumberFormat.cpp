@@ -185,57 +185,49 @@ char* putRoundedExact(char* p, double x, int decimals, bool grouped, bool emptyW
     return p;
 }
 
-// The eight decimal digits of n < 10^8, most significant first, as the bytes of a
-// little-endian word, each still a number 0..9. Every step splits all the lanes of the
-// word at once: two halves of four digits, four pairs, eight digits, with a multiply by
-// a reciprocal (exact for lanes below 43699 and 179) in place of each division.
-std::uint64_t decimalLanes(std::uint32_t n) {
-    const std::uint64_t high = n / 10000;
-    const std::uint64_t fours = high | (n - high * 10000) << 32;
-    const std::uint64_t hundreds = (fours * 5243 >> 19) & 0x000001FF000001FFu;
-    const std::uint64_t pairs = hundreds | (fours - hundreds * 100) << 16;
-    const std::uint64_t tens = (pairs * 103 >> 10) & 0x000F000F000F000Fu;
-    return tens | (pairs - tens * 10) << 8;
+// The two characters of a pair of digits (v < 100), as the low 16 bits of a word.
+std::uint64_t digitPairBits(std::uint32_t v) {
+    std::uint16_t bits;
+    std::memcpy(&bits, kDigitPairs.data() + 2 * v, 2);
+    return bits;
 }
 
 // A rounded number of few digits (most results), given as `units` of 10^-Decimals:
-// below 1000 for "0.0000", "0.00" and "#,##0", below 10^8 for "####". Its digits and
+// below 1000 for "0.0000", "0.00" and "#,##0", below 10000 for "####". Its digits and
 // point are laid out at fixed places in one 8-byte word and the leading zeros shifted
 // out, so that no branch depends on the number of digits. (The word is built in a
 // register: assembled in memory from single bytes and read back whole, it would wait
-// for the stores.) Writes 8 characters at p, of which the returned end tells the ones
-// that count. Little-endian layout.
+// for the stores. The zeros to drop are told by comparisons of the value, not from the
+// digits, so the next field's place is known early.) Writes 8 characters at p, of which
+// the returned end tells the ones that count. Little-endian layout; 32-bit arithmetic,
+// which is all such a number needs.
 template <int Decimals, bool Grouped>
 char* putShortUnits(char* p, std::uint32_t units) {
     static_assert(Decimals == 0 || Decimals == 2 || Decimals == 4);
-    const std::uint64_t lanes = decimalLanes(units);
-    const std::uint64_t text = lanes + 0x3030303030303030u;  // '0' in every byte
-    const std::uint64_t point = std::uint64_t{static_cast<unsigned char>(kSeparators.decimal)};
-    // Bytes of `lanes` from `first` on are the integer digits; of these all but the last
-    // may be dropped when zero.
-    auto leadingZeros = [lanes](int first, int droppable) {
-        const int zeros = std::countr_zero(lanes >> (8 * first)) / 8;
-        return zeros < droppable ? zeros : droppable;
-    };
+    constexpr auto kScale = static_cast<std::uint32_t>(kPowersOfTenInt[Decimals]);
+    const std::uint32_t whole = units / kScale;
+    const std::uint32_t hundreds = whole / 100;
     std::uint64_t word = 0;
     int length = 0;
-    int skip = 0;
-    if constexpr (Decimals == 4) {  // digits 1-3 . 4-7
-        word = (text >> 8 & 0xFFFFFFu) | point << 24 | (text & 0xFFFFFFFF00000000u);
-        length = 8;
-        skip = leadingZeros(1, 2);
-    } else if constexpr (Decimals == 2) {  // digits 3-5 . 6-7
-        word = (text >> 24 & 0xFFFFFFu) | point << 24 | (text >> 48) << 32;
-        length = 6;
-        skip = leadingZeros(3, 2);
-    } else if constexpr (Grouped) {  // digits 5-7
-        word = text >> 40;
+    int skip = (whole < 100 ? 1 : 0) + (whole < 10 ? 1 : 0);
+    if constexpr (Decimals == 0 && !Grouped) {  // up to 4 digits
+        word = digitPairBits(hundreds) | digitPairBits(whole - 100 * hundreds) << 16;
+        length = 4;
+        skip += whole < 1000 ? 1 : 0;
+    } else {  // up to 3 digits, the point and the decimals
+        word = ('0' + hundreds) | digitPairBits(whole - 100 * hundreds) << 8;
         length = 3;
-        skip = leadingZeros(5, 2);
-    } else {  // digits 0-7
-        word = text;
-        length = 8;
-        skip = leadingZeros(0, 7);
+        if constexpr (Decimals > 0) {
+            const std::uint32_t decimals = units - whole * kScale;
+            word |= std::uint64_t{static_cast<unsigned char>(kSeparators.decimal)} << 24;
+            if constexpr (Decimals == 4) {
+                const std::uint32_t high = decimals / 100;
+                word |= digitPairBits(high) << 32 | digitPairBits(decimals - 100 * high) << 48;
+            } else {
+                word |= digitPairBits(decimals) << 32;
+            }
+            length += 1 + Decimals;
+        }
     }
     word >>= 8 * skip;
     std::memcpy(p, &word, 8);
@@ -265,8 +257,7 @@ char* putRounded(char* p, Quantity q) {
             if (x < 0.0) *p++ = '-';
             if constexpr (std::endian::native == std::endian::little &&
                           (Decimals == 0 || Decimals == 2 || Decimals == 4)) {
-                constexpr std::uint64_t kShort =
-                    Decimals == 0 && !Grouped ? 100000000 : 1000 * kScale;
+                constexpr std::uint64_t kShort = Decimals == 0 && !Grouped ? 10000 : 1000 * kScale;
                 if (units < kShort) {
                     return putShortUnits<Decimals, Grouped>(p, static_cast<std::uint32_t>(units));
                 }

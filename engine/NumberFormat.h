@@ -24,8 +24,9 @@ void appendFixed(std::string& out, Quantity x, int decimals);
 // "####": rounded to a whole number; a value that rounds to 0 gives the empty text.
 void appendWhole(std::string& out, Quantity x);
 
-// The most characters one number takes in any of the formats above: a "#,##0.0000"
-// number near the largest double, with its sign and group separators.
+// The most characters one number takes in any of the formats above: a "#,##0.00..."
+// number near the largest double with 10 decimals (the most kept), its sign and group
+// separators.
 inline constexpr std::size_t kNumberTextBound = 448;
 
 // The same formats written at `out`, which must have room for kNumberTextBound

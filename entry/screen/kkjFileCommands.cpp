@@ -329,7 +329,7 @@ void kkj::showNonNumericCells(const RunSummary& summary) {
                      .arg(fromUtf8(cell.text))
                      .arg(describeValueRead(cell.valueRead));
     }
-    const std::size_t count = summary.nonNumericCells.size();
+    const std::size_t count = summary.nonNumericCellCount;
     if (count > kListed) lines << QStringLiteral("... and %1 more.").arg(count - kListed);
     const QString text =
         count == 1 ? QStringLiteral("1 cell is not a plain number; it was read as shown below.")

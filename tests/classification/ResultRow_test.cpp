@@ -290,6 +290,39 @@ TEST(ResultRowTest, BlankAndExtremeValuesNeverBreakTheRow) {
     }
 }
 
+// The row is gathered in a block of its own and handed on when the block is full: a
+// sample name longer than the block, and numbers at their longest, must come out whole
+// and in their columns.
+TEST(ResultRowTest, VeryLongTextsAndNumbersStayWholeAndInPlace) {
+    RowResult r = numberedRow();
+    std::string longName(40000, 'n');
+    longName[100] = '\t';
+    const std::string opxName(20000, 'o');
+    r.input.cpx.sample = longName;  // the row holds views of the names
+    r.input.opx.sample = opxName;
+    for (Quantity& q : r.input.cpx.oxides) q = 1e300;
+    r.cpx.sets.qJdAeg.Q = -1e300;
+    r.opx.sites.M2_Total = 1e300;
+
+    const std::string text = formatResultRow(r);
+    const std::vector<std::string> f = splitFields(text);
+    ASSERT_EQ(f.size(), 211u);
+    std::string shown = longName;
+    shown[100] = ' ';
+    EXPECT_EQ(f[0], shown);
+    EXPECT_EQ(f[131], opxName);
+    for (int column = 1; column <= 18; ++column) EXPECT_EQ(f[column], "1E+300") << column;
+    // A 1 and 300 zeros in groups of three, then the decimals.
+    std::string thousands = "1";
+    for (int i = 0; i < 100; ++i) thousands += ",000";
+    EXPECT_EQ(f[51], "-" + thousands + ".00");
+    EXPECT_EQ(f[176], thousands + ".0000");
+    EXPECT_EQ(f[19], "19.25");  // the field after the oxides
+    EXPECT_EQ(f[130], "Cpx");
+    EXPECT_EQ(f[175], "175.2500");  // the field before the last site total
+    EXPECT_EQ(f[177], "177.2500");
+}
+
 TEST(ResultRowTest, TabsAndLineBreaksInTextsCannotSplitTheRow) {
     RowResult r = numberedRow();
     r.input.cpx.sample = "a\tb";

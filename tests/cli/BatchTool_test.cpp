@@ -219,6 +219,23 @@ TEST_F(BatchTool, NamedColumnTablesGiveTheSameResultsAsTheAnalysisFile) {
     EXPECT_NE(tsv.err.find("\"Notes\""), std::string::npos);
 }
 
+// A row that stops before the last headed columns leaves those cells empty, as if they
+// had been written out empty.
+TEST_F(BatchTool, AShortRowReadsAsOneWithEmptyCells) {
+    const std::string heading =
+        "Sample_ID_Cpx,SiO2_Cpx,TiO2_Cpx,Al2O3_Cpx,Cr2O3_Cpx,FeO_Cpx,MnO_Cpx,MgO_Cpx,CaO_Cpx,"
+        "Na2O_Cpx,K2O_Cpx,P_kbar,T_C,Sample_ID_Opx,SiO2_Opx,MgO_Opx\n";
+    const std::string cpx = "Aug 2,51.7,0.28,8.38,0.05,6.69,0.15,21.4,11.7,0.64,0,15";
+    spit(path("short.csv"), heading + cpx + "\n" + cpx + ",1325\n");
+    spit(path("full.csv"), heading + cpx + ",,,,\n" + cpx + ",1325,,,\n");
+    const Outcome shortRows = run(path("short.csv").string());
+    const Outcome fullRows = run(path("full.csv").string());
+    ASSERT_EQ(shortRows.status, 0) << shortRows.err;
+    ASSERT_EQ(fullRows.status, 0) << fullRows.err;
+    EXPECT_EQ(splitOn(shortRows.out, '\n').size(), 3u);  // headings and two rows
+    EXPECT_EQ(shortRows.out, fullRows.out);
+}
+
 TEST_F(BatchTool, QuotedFieldsWithCommasAndLineBreaksReadRight) {
     spit(path("q.csv"), "Sample,SiO2,MgO,CaO\n\"Di, core\nrim\",55.4917,18.6118,25.8965\n");
     const Outcome o = run(path("q.csv").string());
@@ -355,6 +372,20 @@ TEST_F(BatchTool, WritesTheResultsWorkbookAsTheExportLaysOutTheGrid) {
     EXPECT_EQ(book.block.at(2, 19).text, "100");
     EXPECT_EQ(book.block.at(3, 0).text, "Aug 2");
     EXPECT_EQ(book.block.at(4, 0).kind, kalvoren::WorkbookCell::Empty);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BatchTool, ALongListOfCellsThatAreNotPlainNumbersIsCountedNotKept) {
+    std::string csv = "Sample,SiO2,MgO,CaO\n";
+    for (int i = 0; i < 300; ++i) csv += "Di,\"55,49\",18.61,25.9\n";
+    spit(path("c.csv"), csv);
+    const Outcome o = run("-q " + path("c.csv").string());
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.err.find("300 cells were not a plain number"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("... and 280 more"), std::string::npos) << o.err;
 }
 
 }  // namespace

@@ -59,5 +59,50 @@ TEST(CsvReader, RefusesARecordBeyondItsBound) {
     EXPECT_EQ(error, "line 2: a record longer than 1 MB");
 }
 
+// Plain lines are cut where they stand in the reader's 64 KB block; a line running past
+// the block, a CR LF split by it, a very wide line, a lone CR and a quote take the
+// character-wise path. The records must not tell the two apart.
+TEST(CsvReader, RecordsReadTheSameWhereverTheyStandInTheBlock) {
+    constexpr std::size_t kBlock = 1 << 16;
+    std::string text = "h1,h2\n";
+    Records expected{{"h1", "h2"}};
+    std::vector<long> expectedLines{1};
+    long line = 2;
+    auto add = [&](const std::string& a, const std::string& b, const char* end) {
+        text += a + "," + b + end;
+        expected.push_back({a, b});
+        expectedLines.push_back(line++);
+    };
+    // Lines of every length from 3 to 300 bytes, so that many straddle a block edge.
+    for (int i = 0; text.size() < 3 * kBlock; ++i)
+        add(std::to_string(i), std::string(i % 297, 'x'), "\n");
+    // A CR as the last byte of a block, its LF the first of the next.
+    while ((text.size() + 4) % kBlock != 0) add("p", "", "\n");
+    add("cr", "", "\r\n");
+    ASSERT_EQ((text.size() - 1) % kBlock, 0u);
+    add("after", "edge", "\n");
+    add("lone", "cr", "\r");
+    add("x\"y", "mid-field quote", "\n");
+    std::string wide;
+    Records wideRecord(1);
+    for (int i = 0; i < 3000; ++i) {
+        wide += (i ? "," : "") + std::to_string(i);
+        wideRecord[0].push_back(std::to_string(i));
+    }
+    text += wide + "\n\"q,1\",2\nlast,line";
+    expected.push_back(wideRecord[0]);
+    expected.push_back({"q,1", "2"});
+    expected.push_back({"last", "line"});
+    expectedLines.insert(expectedLines.end(), {line, line + 1, line + 2});
+
+    std::vector<long> lines;
+    std::string error;
+    const Records r = readAll(text, ',', &error, &lines);
+    EXPECT_EQ(error, "");
+    ASSERT_EQ(r.size(), expected.size());
+    for (std::size_t i = 0; i < r.size(); ++i) ASSERT_EQ(r[i], expected[i]) << "record " << i;
+    EXPECT_EQ(lines, expectedLines);
+}
+
 }  // namespace
 }  // namespace kalvoren

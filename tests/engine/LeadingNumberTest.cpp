@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace kalvoren {
@@ -71,6 +72,38 @@ TEST(LeadingNumber, CellReadingAgreesWithTheSeparateCalls) {
         EXPECT_EQ(n.plain, isPlainNumber(text)) << text;
         EXPECT_DOUBLE_EQ(n.value.value(), readLeadingNumber(text).value()) << text;
     }
+}
+
+// Short decimals are read without the general conversion; the value must be the very
+// double that conversion gives, at the edges of that path as well.
+TEST(LeadingNumber, PlainDecimalsGiveTheNearestDouble) {
+    struct Case {
+        const char* text;
+        double value;
+    };
+    for (const Case c : {
+             Case{"0.1", 0.1},
+             Case{"51.7", 51.7},
+             Case{"-8.38", -8.38},
+             Case{"9007199254740992", 9007199254740992.0},        // 2^53: still exact
+             Case{"9007199254740993", 9007199254740992.0},        // 2^53 + 1: the tie goes to even
+             Case{"1234567890123456789", 1234567890123456768.0},  // 19 digits
+             Case{"12345678901234567890", 12345678901234567168.0},  // 20 digits
+             Case{"0.0000000000000000001", 1e-19},
+             Case{"000123.4500", 123.45},
+             Case{"7.", 7.0},
+             Case{"-.25", -0.25},
+         }) {
+        const CellNumber n = readCellNumber(c.text);
+        EXPECT_TRUE(n.plain) << c.text;
+        EXPECT_EQ(n.value.value(), c.value) << c.text;
+    }
+    const CellNumber negativeZero = readCellNumber("-0");
+    EXPECT_EQ(negativeZero.value.value(), 0.0);
+    EXPECT_TRUE(std::signbit(negativeZero.value.value()));
+    EXPECT_FALSE(readCellNumber("1.2.3").plain);
+    EXPECT_EQ(readCellNumber("1.2.3").value.value(), 1.2);
+    EXPECT_EQ(readTemperature(" 1325.5\t").value(), 1325.5);
 }
 
 TEST(Temperature, WholeTextMustBeANumber) {

@@ -102,6 +102,63 @@ TEST(NumberFormatTest, General) {
     }
 }
 
+// Numbers of up to three integer digits (four for "####") take a shorter path than
+// longer ones; the results must not tell where it ends.
+TEST(NumberFormatTest, AroundTheDigitCountsOfShortNumbers) {
+    const FormatCase four[] = {
+        {9.99994, "9.9999"},       {99.99996, "100.0000"},      {999.99994, "999.9999"},
+        {999.99996, "1,000.0000"}, {-999.99996, "-1,000.0000"}, {12.3456, "12.3456"},
+        {-0.5, "-0.5000"},         {123.4567, "123.4567"},      {1000.0, "1,000.0000"},
+    };
+    for (const auto& c : four) EXPECT_EQ(formatFixed(c.value, 4), c.expected) << c.value;
+    const FormatCase two[] = {
+        {999.994, "999.99"}, {999.996, "1,000.00"}, {-9.996, "-10.00"},
+        {42.0, "42.00"},     {0.07, "0.07"},        {-0.004, "0.00"},
+    };
+    for (const auto& c : two) EXPECT_EQ(formatFixed(c.value, 2), c.expected) << c.value;
+    const FormatCase whole[] = {
+        {999.5, "1000"},    {9999.4, "9999"}, {9999.5, "10000"}, {-9999.6, "-10000"},
+        {12345.6, "12346"}, {7.0, "7"},       {-42.5, "-43"},
+    };
+    for (const auto& c : whole) EXPECT_EQ(formatWhole(c.value), c.expected) << c.value;
+    const FormatCase fixed0[] = {{999.4, "999"}, {999.5, "1,000"}, {-1234.5, "-1,235"}};
+    for (const auto& c : fixed0) EXPECT_EQ(formatFixed(c.value, 0), c.expected) << c.value;
+}
+
+TEST(NumberFormatTest, TypedAnalysesKeepTheirDigits) {
+    const FormatCase cases[] = {
+        {1.2, "1.2"},
+        {0.28, "0.28"},
+        {-8.38, "-8.38"},
+        {1325.0, "1325"},
+        {0.000123, "0.000123"},
+        {123456.123456, "123456.123456"},
+        {0.1234567, "0.1234567"},
+        {999999999.0, "999999999"},
+        {1e9, "1000000000"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(formatGeneral(c.value), c.expected) << c.value;
+}
+
+// The writers that fill a caller's buffer: the same texts, and the longest number fits
+// the room they ask for.
+TEST(NumberFormatTest, BufferWritersGiveTheSameTextsWithinTheirBound) {
+    std::string buffer(kNumberTextBound, '#');
+    auto written = [&](char* end) { return std::string(buffer.data(), end); };
+    for (double v : {0.0, 0.5, -12.34567, 999.99996, 1234567.891, 1.5e20, -1e-20}) {
+        EXPECT_EQ(written(writeFixed4(buffer.data(), v)), formatFixed(v, 4)) << v;
+        EXPECT_EQ(written(writeFixed2(buffer.data(), v)), formatFixed(v, 2)) << v;
+        EXPECT_EQ(written(writeFixed(buffer.data(), v, 4)), formatFixed(v, 4)) << v;
+        EXPECT_EQ(written(writeWhole(buffer.data(), v)), formatWhole(v)) << v;
+        EXPECT_EQ(written(writeGeneral(buffer.data(), v)), formatGeneral(v)) << v;
+    }
+    // 309 integer digits, 102 separators, the point, 4 decimals and the sign.
+    const double largest = -std::numeric_limits<double>::max();
+    EXPECT_EQ(formatFixed(largest, 4).size(), 417u);
+    EXPECT_EQ(formatFixed(largest, 10).size(), 423u);
+    EXPECT_LE(formatFixed(largest, 10).size(), kNumberTextBound);
+}
+
 TEST(NumberFormatTest, BlankIsEmptyUnderEveryFormat) {
     const Quantity blank = Quantity::blank();
     EXPECT_EQ(formatGeneral(blank), "");
