@@ -430,11 +430,6 @@ void Form10::ReportCommandError() {
     s_.messages.showMessage(this, qText(*message), QString::fromStdString(lastErrorDetail_));
 }
 
-void Form10::reportNotAvailable(const QString& what) {
-    s_.messages.showMessage(this, what + QStringLiteral(" is not available in this version."),
-                            QString());
-}
-
 // ---------------------------------------------------------------- Edit
 
 void Form10::mnuEditCut_Click() {

@@ -104,7 +104,6 @@ class Form10 final : public QMainWindow {
     QAction* addItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& key,
                      void (Form10::*handler)());
     void recordError(const CommandError& error);
-    void reportNotAvailable(const QString& what);
     void runDiagramCommand(int catalogueIndex);
 
     ResultsScreenSurroundings s_;

@@ -587,11 +587,6 @@ void kkj::ReportCommandError() {
                             QString::fromStdString(lastErrorDetail_));
 }
 
-void kkj::reportNotAvailable(const QString& what) {
-    s_.messages.showMessage(this, what + QStringLiteral(" is not available in this version."),
-                            QString());
-}
-
 // ---------------------------------------------------------------- About, Help, results
 
 void kkj::mnuAbout_Click() {

@@ -158,7 +158,6 @@ class kkj final : public QMainWindow, public EntryScreen {
     void loadWorkbook(const char* filter);
     void editTemplateWorkbook(const char* templateName);
     void showNonNumericCells(const RunSummary& summary);
-    void reportNotAvailable(const QString& what);
     void recordError(const CommandError& error);
     void endWithExit();
 
