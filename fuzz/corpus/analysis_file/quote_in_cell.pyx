@@ -1,0 +1,1 @@
+"He said "hi"	x"
