@@ -7,7 +7,6 @@
 // FreeXL is not used for BIFF8: it skips formula cells and logical values, cannot tell
 // the active sheet, and does not release all its memory on damaged files.
 
-#include <freexl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -440,76 +439,12 @@ std::string readBiff8(const std::vector<std::uint8_t>& stream, const SheetRowSin
 }
 
 // Excel 5 and older: FreeXL, first sheet, numbers and texts.
-std::string freexlReason(int code) {
-    switch (code) {
-        case FREEXL_INSUFFICIENT_MEMORY:
-            return "there is not enough memory to read it";
-        case FREEXL_UNSUPPORTED_CHARSET:
-        case FREEXL_INVALID_CHARACTER:
-            return "its texts are in a character set that cannot be read";
-        default:
-            return "the workbook is damaged or truncated";
-    }
-}
-
-class XlsHandle {
-  public:
-    ~XlsHandle() {
-        if (handle) freexl_close(handle);
-    }
-    const void* handle = nullptr;
-};
-
-std::string readOlderXls(const std::filesystem::path& file, const SheetRowSink& sink,
-                         std::string& sheetName) {
-    XlsHandle xls;
-    const int opened = freexl_open(file.c_str(), &xls.handle);
-    if (opened != FREEXL_OK) return freexlReason(opened);
-    unsigned int info = 0;
-    if (freexl_get_info(xls.handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
-        info == FREEXL_BIFF_OBFUSCATED)
-        return "the workbook is password-protected; save it without a password";
-    if (freexl_get_info(xls.handle, FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0)
-        return "the workbook holds no sheet";
-    const char* name = nullptr;
-    if (freexl_get_worksheet_name(xls.handle, 0, &name) == FREEXL_OK && name) sheetName = name;
-    int code = freexl_select_active_worksheet(xls.handle, 0);
-    if (code != FREEXL_OK) return freexlReason(code);
-    unsigned int rows = 0;
-    unsigned short cols = 0;
-    code = freexl_worksheet_dimensions(xls.handle, &rows, &cols);
-    if (code != FREEXL_OK) return freexlReason(code);
-
-    SheetRow row;
-    for (unsigned int r = 0; r < rows && r < static_cast<unsigned int>(kMaxSheetRows); ++r) {
-        row.index = static_cast<int>(r);
-        row.cells.clear();
-        for (unsigned short c = 0; c < cols; ++c) {
-            FreeXL_CellValue value;
-            if (freexl_get_cell_value(xls.handle, r, c, &value) != FREEXL_OK) continue;
-            WorkbookCell cell;
-            switch (value.type) {
-                case FREEXL_CELL_INT:
-                    cell = numberCell(static_cast<double>(value.value.int_value));
-                    break;
-                case FREEXL_CELL_DOUBLE:
-                    cell = numberCell(value.value.double_value);
-                    break;
-                case FREEXL_CELL_TEXT:
-                case FREEXL_CELL_SST_TEXT:
-                case FREEXL_CELL_DATE:
-                case FREEXL_CELL_DATETIME:
-                case FREEXL_CELL_TIME:
-                    if (value.value.text_value) cell = textCell(value.value.text_value);
-                    break;
-                default:
-                    break;
-            }
-            if (cell.kind != WorkbookCell::Empty) row.cells.push_back({c, std::move(cell)});
-        }
-        if (!row.cells.empty() && !sink(row)) break;
-    }
-    return {};
+// Workbooks of Excel 5 and older (before 1997) use a record format of their own. The
+// library that reads them (freexl) was found to overrun memory on damaged files, and no
+// file a user loads may crash the program, so they are refused with a way out.
+std::string olderXlsReason() {
+    return "it is an Excel 5.0/95 workbook (from before 1997), which cannot be read; open it "
+           "in a spreadsheet program and save it as .xlsx";
 }
 
 bool readFileBytes(const std::filesystem::path& file, std::vector<std::uint8_t>& bytes,
@@ -551,14 +486,14 @@ std::string readXlsSheet(const std::filesystem::path& file, const SheetRowSink& 
         if (!container.readStream("Workbook", stream, reason)) {
             // Excel 5 names the stream "Book".
             if (!container.readStream("Book", stream, bookReason)) return reason;
-            return readOlderXls(file, sink, sheetName);
+            return olderXlsReason();
         }
     }
     Record bof;
     RecordWalk walk(stream, 0);
     if (!walk.next(bof) || bof.type != kBof || bof.size < 4)
         return "the file holds no .xls workbook";
-    if (u16(bof.data) != 0x0600) return readOlderXls(file, sink, sheetName);
+    if (u16(bof.data) != 0x0600) return olderXlsReason();
     return readBiff8(stream, sink, sheetName);
 }
 

@@ -185,6 +185,16 @@ TEST(XlsWorkbook, PutsCellsWrittenOutOfOrderInTheirRows) {
     EXPECT_EQ(rows, (std::vector<std::string>{"1:1;", "4:3;2;"}));
 }
 
+// A damaged Excel 5 workbook found by fuzzing made the .xls library overrun a buffer.
+// Workbooks of Excel 5 and older are refused with a way out instead of being read.
+TEST(XlsWorkbook, RefusesExcel5WorkbooksInsteadOfCrashing) {
+    const WorkbookReadResult r =
+        readWorkbookBlock(KALVOREN_TEST_DATA_DIR "/workbooks/damaged_excel5.xls");
+    ASSERT_FALSE(r.ok());
+    EXPECT_NE(r.error.find("damaged_excel5.xls"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("Excel 5.0/95"), std::string::npos) << r.error;
+}
+
 TEST(XlsWorkbook, ExplainsWhatItCannotRead) {
     test::ScratchFolder folder;
     struct Case {
