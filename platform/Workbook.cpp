@@ -30,6 +30,8 @@ std::string sniff(const std::filesystem::path& file, Container& container) {
     const auto status = std::filesystem::status(file, ec);
     if (!std::filesystem::exists(status)) return "the file does not exist";
     if (std::filesystem::is_directory(status)) return "it is a folder, not a file";
+    // Opening a pipe or a device would wait for a writer or read without end.
+    if (!std::filesystem::is_regular_file(status)) return "it is not a regular file";
     errno = 0;
     std::FILE* f = std::fopen(file.c_str(), "rb");
     if (!f) return std::string("the file cannot be opened (") + std::strerror(errno) + ")";
