@@ -47,7 +47,7 @@ def number_format():
         # n / 10^k through mode 1 (mode 2 steps a few units of the last place).
         return bytes([mode]) + struct.pack("<q", n) + bytes([k | extra])
 
-    write("number_format", "specials",
+    write("number_format", "extremes",
           raw(float("nan")) + raw(float("inf")) + raw(-float("inf")) + raw(-0.0) + raw(5e-324)
           + raw(2.2250738585072014e-308) + raw(1e308) + raw(-1.7976931348623157e308))
     write("number_format", "halves",
