@@ -63,23 +63,24 @@ run_target() {
     >"$log" 2>&1 || status=$?
   local files
   files=$(find "$corpus" -type f | wc -l)
-  local runs
+  local runs units
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  # libFuzzer's own count of the inputs that add coverage, and their size.
+  units=$(grep -o 'corp: [0-9]*/[0-9.]*[a-zA-Z]*' "$log" | tail -1 | sed 's/corp: //')
   if [ $status -ne 0 ]; then
     echo "fuzz_$name: FOUND SOMETHING after $((SECONDS - start)) s (exit $status); log: $log"
     grep -E "^(property violated|SUMMARY|==[0-9]+==ERROR|x = )|Test unit written" "$log" |
       head -8 | sed 's/^/    /'
     return 1
   fi
-  echo "fuzz_$name: nothing found in $((SECONDS - start)) s, ${runs:-?} runs, corpus $files files"
+  echo "fuzz_$name: nothing found in $((SECONDS - start)) s, ${runs:-?} runs," \
+    "corpus ${units:-?} (inputs/bytes), $files files"
 }
 
 failed=0
 running=0
-pids=()
 for name in "${targets[@]}"; do
   run_target "$name" &
-  pids+=($!)
   running=$((running + 1))
   if [ "$running" -ge "$jobs" ]; then
     wait -n || failed=1

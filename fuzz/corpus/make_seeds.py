@@ -2,7 +2,8 @@
 """Writes the small seed corpus of each fuzz target (fuzz/corpus/<target>/).
 
 The seeds are kept in the repository; this script only documents how they were made and
-remakes them. Standard library only.
+remakes them. Standard library only. Files named found_* are inputs that fuzzing found
+(each also a regression test in tests/); they are kept as seeds and not remade here.
 """
 
 import io

@@ -423,6 +423,36 @@ TEST(HostileWorkbook, AnXlsCutInsideItsLastSectorIsRefusedWithoutAMemoryFault) {
     }
 }
 
+TEST(HostileWorkbook, TheHeaderThatOverranTheOlderXlsLibraryIsRefused) {
+    // Found by fuzzing the workbook readers: a 512-byte compound-file header, mostly 0xFF,
+    // on which the library once used for pre-1997 workbooks wrote past a stack buffer.
+    std::string bytes(512, '\xFF');
+    const unsigned char head[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A,
+                                  0xE1, 0x01, 0x00, 0x00, 0x00, 0x00};
+    for (std::size_t i = 0; i < sizeof head; ++i) bytes[i] = static_cast<char>(head[i]);
+    const unsigned char version[] = {0x00, 0x00, 0x00, 0x3B, 0x00, 0x03, 0x00, 0xFE, 0xFF,
+                                     0x09, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    for (std::size_t i = 0; i < sizeof version; ++i)
+        bytes[0x15 + i] = static_cast<char>(version[i]);
+    bytes[0x1B7] = '\xFD';
+    bytes[0x1FF] = '\0';
+
+    Scratch scratch;
+    for (const char* name : {"overrun.xls", "overrun.xlsx", "overrun.ods"}) {
+        const fs::path file = scratch.file(name);
+        writeFile(file, bytes);
+        const Isolated run = runIsolated([&] {
+            const WorkbookRowsResult rows = forEachWorkbookRow(
+                file, [](int, const std::vector<WorkbookCell>&) { return true; });
+            return describe(readWorkbookBlock(file)) + " | " + rows.error;
+        });
+        expectUnderBound(run);
+        EXPECT_THAT(run.report, ::testing::StartsWith("error: The workbook \"" + file.string() +
+                                                      "\" cannot be read: "))
+            << name;
+    }
+}
+
 // A row of a sheet is handed on whole, one text per cell: a small file can ask for a
 // row of 16,384 copies of a long text. Reading must stay bounded (refusing such a row
 // is fine). Run with the address space limited to 1 GB so that a failure is quick and
