@@ -16,7 +16,8 @@ struct NumberSeparators {
 inline constexpr NumberSeparators kSeparators{};
 
 // General number: at most 15 significant digits, plain notation for
-// 1e-4 <= |x| < 1e15, otherwise "5E-05", "1.5E+20" (as C's %.15G); -0 writes "0".
+// 1e-4 <= |x| < 1e15, otherwise "5E-05", "1.5E+20" (as C's %.15G); -0 writes "0". Subnormals
+// (below about 1e-308) print as the shortest text that reads back, such as "5E-324".
 void appendGeneral(std::string& out, Quantity x);
 // "#,##0.0000" (decimals = 4) and "#,##0.00" (decimals = 2): the value is first taken to
 // 15 significant digits, then rounded half away from zero; digits grouped by thousands.
