@@ -5,7 +5,16 @@
 namespace kalvoren {
 
 namespace {
-constexpr std::size_t kQueueBound = 256;  // rows waiting between the reader and the run
+// Rows waiting between the reader and the run: so many, or so much text (a single row
+// of the sheet can hold up to 16 MB).
+constexpr std::size_t kQueueBound = 256;
+constexpr std::size_t kQueueBytesBound = std::size_t{32} << 20;
+}  // namespace
+
+std::size_t WorkbookEntrySource::sizeOf(const Row& row) {
+    std::size_t bytes = sizeof(Row) + row.capacity() * sizeof(std::string);
+    for (const std::string& cell : row) bytes += cell.size();
+    return bytes;
 }
 
 WorkbookEntrySource::WorkbookEntrySource(std::filesystem::path file, bool positional)
@@ -30,7 +39,10 @@ void WorkbookEntrySource::read() {
         forEachWorkbookRow(file_, [&](int rowIndex, const std::vector<WorkbookCell>& cells) {
             std::unique_lock lock(mutex_);
             for (; expected <= rowIndex; ++expected) {
-                changed_.wait(lock, [&] { return stopping_ || queue_.size() < kQueueBound; });
+                changed_.wait(lock, [&] {
+                    return stopping_ || queue_.empty() ||
+                           (queue_.size() < kQueueBound && queuedBytes_ < kQueueBytesBound);
+                });
                 if (stopping_) return false;
                 Row row;
                 if (expected == rowIndex) {
@@ -38,6 +50,7 @@ void WorkbookEntrySource::read() {
                     for (const WorkbookCell& cell : cells)
                         row.push_back(cell.kind == WorkbookCell::Text ? cell.text : std::string());
                 }
+                queuedBytes_ += sizeOf(row);
                 queue_.push_back(std::move(row));
                 changed_.notify_all();
             }
@@ -55,6 +68,7 @@ std::optional<WorkbookEntrySource::Row> WorkbookEntrySource::take() {
     if (queue_.empty()) return std::nullopt;
     Row row = std::move(queue_.front());
     queue_.pop_front();
+    queuedBytes_ -= sizeOf(row);
     changed_.notify_all();
     return row;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The rows of a workbook's active sheet as entry rows. The workbook readers hand rows to
 // a visitor; the run pulls them. A reading thread hands one row at a time across, so
-// memory stays bounded by a few rows whatever the length of the sheet.
+// memory stays bounded by a few rows (and a few rows' text) whatever the sheet.
 
 #include <condition_variable>
 #include <deque>
@@ -18,7 +18,7 @@
 namespace kalvoren {
 
 class WorkbookEntrySource final : public EntrySource {
-public:
+  public:
     // Starts reading. With `positional` the sheet is taken in the entry table's 43-column
     // layout (column A the row number) and has no heading row; otherwise its first row
     // names the columns.
@@ -38,8 +38,9 @@ public:
     // Empty when the whole sheet was read.
     const std::string& error() const { return error_; }
 
-private:
+  private:
     using Row = std::vector<std::string>;
+    static std::size_t sizeOf(const Row& row);
     void read();
     std::optional<Row> take();
 
@@ -49,6 +50,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Row> queue_;
+    std::size_t queuedBytes_ = 0;
     bool finished_ = false;
     bool stopping_ = false;
     std::string error_;

@@ -6,6 +6,14 @@ namespace kalvoren {
 
 namespace {
 
+// The text of a note: the cell's text, or its beginning (whole UTF-8 characters) and "...".
+std::string noteText(std::string_view text) {
+    if (text.size() <= NonNumericCell::kNoteTextBytes) return std::string(text);
+    std::size_t end = NonNumericCell::kNoteTextBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return std::string(text.substr(0, end)) + "...";
+}
+
 // Reads a number cell and remembers a text that was not wholly a number, or whose
 // number is too large to use.
 Quantity readNumberCell(const EntryRow& row, int column, int rowNumber,
@@ -14,7 +22,7 @@ Quantity readNumberCell(const EntryRow& row, int column, int rowNumber,
     if (text.empty()) return 0.0;  // most trace-oxide and Opx cells
     const CellNumber n = readCellNumber(text);
     if (notes && (!n.plain || n.value.isBlank()))
-        notes->push_back({rowNumber, column, std::string(text), n.value.value()});
+        notes->push_back({rowNumber, column, noteText(text), n.value.value()});
     return n.value;
 }
 

@@ -2,6 +2,7 @@
 // The input of one entry row: the clinopyroxene and orthopyroxene analyses, P and T.
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,7 @@ struct RowInput {
     Analysis opx;         // only SiO2 is read when Opx SiO2 is not above 0
     bool hasOpx = false;  // Opx SiO2 > 0 (a blank SiO2 counts as none)
 
-    Quantity pressure;               // kbar; 5 when the cell reads as 0
+    Quantity pressure;  // kbar; 5 when the cell reads as 0
     bool pressureDefaulted = false;
     std::string_view temperatureText;  // as entered; "900" when the cell is empty
     Quantity temperature;              // degrees C; blank when the text is not a number
@@ -35,10 +36,13 @@ struct RowInput {
 // A cell of a calculated row whose text is not empty and not wholly a number: it was
 // read by the leading-number rule, and the user should hear about it.
 struct NonNumericCell {
-    int row = 0;     // entry row, from 1
-    int column = 0;  // entry column
-    std::string text;
+    int row = 0;             // entry row, from 1
+    int column = 0;          // entry column
+    std::string text;        // the cell's text, cut after kNoteTextBytes and then ended by "..."
     double valueRead = 0.0;  // NaN when the value read is blank
+
+    // Enough to recognise the cell; a cell can hold megabytes.
+    static constexpr std::size_t kNoteTextBytes = 100;
 };
 
 // Reads one entry row as the run does. Oxide, P and T cells that are not plain numbers

@@ -1,7 +1,8 @@
 // The .ods reader: the active table's name comes from settings.xml (the view setting
 // "ActiveTable"), its cells from content.xml, which is streamed. OpenDocument compresses
 // runs of equal rows and cells with repeat counts; empty runs only move the position, and
-// repeated values are written out no further than the largest sheet.
+// repeated values are written out no further than the largest sheet, within the bounds of
+// one row (kMaxRowBytes) and of the whole sheet (kMaxRepeatedCells).
 
 #include <pugixml.hpp>
 
@@ -21,6 +22,10 @@ namespace {
 constexpr std::uint64_t kMaxSettingsBytes = 16u << 20;
 constexpr std::uint64_t kMaxContentBytes = 256u << 20;
 constexpr std::size_t kMaxCellTextBytes = 1u << 20;
+// A content.xml within its bound holds at most a few million cells written out; repeat
+// counts can make a 400-byte file stand for 17 billion. A sheet is read up to this many
+// cells, several times what any written-out sheet holds.
+constexpr long long kMaxRepeatedCells = 1LL << 25;
 
 std::string_view attribute(std::span<const XmlAttribute> attributes, std::string_view name) {
     for (const auto& a : attributes)
@@ -65,6 +70,7 @@ class ContentHandler final : public XmlEventHandler {
 
     bool found() const { return found_; }
     const std::string& tableName() const { return tableName_; }
+    const std::string& failure() const { return failure_; }
 
     bool startElement(std::string_view name, std::span<const XmlAttribute> attributes) override {
         if (name == "table:table") {
@@ -84,7 +90,7 @@ class ContentHandler final : public XmlEventHandler {
         if (inCell_) return cellContentStart(name, attributes);
         if (name == "table:table-row") {
             rowsRepeated_ = repeatCount(attributes, "table:number-rows-repeated", kMaxSheetRows);
-            row_.cells.clear();
+            row_.clear();
             col_ = 0;
         } else if (name == "table:table-cell" || name == "table:covered-table-cell") {
             startCell(attributes);
@@ -103,10 +109,7 @@ class ContentHandler final : public XmlEventHandler {
         }
         if (!inTable_ || nestedTables_ > 0) return true;
         if (inCell_) {
-            if (name == "table:table-cell" || name == "table:covered-table-cell") {
-                endCell();
-                return true;
-            }
+            if (name == "table:table-cell" || name == "table:covered-table-cell") return endCell();
             return cellContentEnd(name);
         }
         if (name == "table:table-row") return endRow();
@@ -190,21 +193,33 @@ class ContentHandler final : public XmlEventHandler {
         return textCell(text_);
     }
 
-    void endCell() {
+    bool fail(std::string reason) {
+        failure_ = std::move(reason);
+        return false;
+    }
+
+    bool endCell() {
         inCell_ = false;
         const WorkbookCell cell = cellValue();
         if (cell.kind != WorkbookCell::Empty) {
             const long long last = std::min<long long>(col_ + colsRepeated_, kMaxSheetColumns);
             for (long long c = col_; c < last; ++c)
-                row_.cells.push_back({static_cast<int>(c), cell});
+                if (!row_.add(static_cast<int>(c), cell))
+                    return fail(rowTooLargeReason(static_cast<int>(rowIndex_)));
         }
         col_ = std::min<long long>(col_ + colsRepeated_, kMaxSheetColumns);
+        return true;
     }
 
     bool endRow() {
         if (!row_.cells.empty()) {
             const long long last = std::min<long long>(rowIndex_ + rowsRepeated_, kMaxSheetRows);
+            const auto width = static_cast<long long>(row_.cells.size());
             for (long long r = rowIndex_; r < last; ++r) {
+                if (cellsRead_ > kMaxRepeatedCells - width)
+                    return fail("its repeated rows and columns come to more than " +
+                                std::to_string(kMaxRepeatedCells) + " cells");
+                cellsRead_ += width;
                 row_.index = static_cast<int>(r);
                 if (!sink_(row_)) return false;
             }
@@ -215,8 +230,9 @@ class ContentHandler final : public XmlEventHandler {
 
     std::string wanted_;
     const SheetRowSink& sink_;
-    std::string tableName_;
+    std::string tableName_, failure_;
     bool found_ = false, inTable_ = false;
+    long long cellsRead_ = 0;  // cells handed on, repeats included
     int nestedTables_ = 0;
 
     long long rowIndex_ = 0, rowsRepeated_ = 1;
@@ -239,6 +255,7 @@ std::string readTable(const ZipArchive& package, const std::string& wanted,
         zipReason);
     found = handler.found();
     sheetName = handler.tableName();
+    if (!handler.failure().empty()) return handler.failure();
     if (!xml.error().empty()) return "the part \"content.xml\" is damaged (" + xml.error() + ")";
     if (!read) return zipReason;
     if (!xml.stopped() && !xml.finish())

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <string>
 
 #include "engine/NumberFormat.h"
 
@@ -50,6 +51,19 @@ WorkbookCell logicalCell(bool value) {
 
 WorkbookCell errorCell() {
     return {WorkbookCell::Error, {}};
+}
+
+bool SheetRow::add(int col, WorkbookCell cell) {
+    const std::size_t size = sizeof(SheetCell) + cell.text.size();
+    if (size > kMaxRowBytes - bytes) return false;
+    bytes += size;
+    cells.push_back({col, std::move(cell)});
+    return true;
+}
+
+std::string rowTooLargeReason(int rowIndex) {
+    return "row " + std::to_string(static_cast<long long>(rowIndex) + 1) +
+           " of the sheet holds more than " + std::to_string(kMaxRowBytes >> 20) + " MB of text";
 }
 
 bool parseCount(std::string_view text, long long limit, long long& value) {

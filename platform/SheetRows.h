@@ -3,6 +3,7 @@
 // time in sheet order, each value already converted to the text the table receives.
 // Only cells that hold something are listed; row and column indices count from 0.
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -24,10 +25,26 @@ struct SheetCell {
     WorkbookCell cell;
 };
 
+// A row holds at most this much: its cells' texts and their bookkeeping. A file of a few
+// kilobytes can repeat one long text in every cell of a row, or refer to it from every
+// cell; such a row is refused instead of being copied out to gigabytes.
+inline constexpr std::size_t kMaxRowBytes = std::size_t{16} << 20;
+
 struct SheetRow {
     int index = 0;
     std::vector<SheetCell> cells;
+    std::size_t bytes = 0;  // what the cells take, as add() counts it
+
+    void clear() {
+        cells.clear();
+        bytes = 0;
+    }
+    // Adds a cell; false, with nothing added, when the row would grow past kMaxRowBytes.
+    bool add(int col, WorkbookCell cell);
 };
+
+// Why a sheet row that outgrew kMaxRowBytes is refused; `rowIndex` counts from 0.
+std::string rowTooLargeReason(int rowIndex);
 
 // The shared texts of a workbook, in one pool so that a million short texts cost little
 // more than their characters.

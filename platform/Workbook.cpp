@@ -16,6 +16,8 @@ namespace {
 
 enum class Container { Zip, Compound, Unknown };
 
+constexpr std::size_t kMaxBlockTextBytes = std::size_t{64} << 20;
+
 std::string lowerExtension(const std::filesystem::path& file) {
     std::string ext = file.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(),
@@ -99,18 +101,32 @@ WorkbookReadResult readWorkbookBlock(const std::filesystem::path& file, int rows
     cols = std::clamp(cols, 0, kMaxSheetColumns);
     std::vector<WorkbookCell> cells(static_cast<std::size_t>(rows) *
                                     static_cast<std::size_t>(cols));
-    const std::string reason = readSheet(
+    // Each row is bounded by the readers; the block of many rows is bounded here.
+    std::size_t textBytes = 0;
+    bool tooLarge = false;
+    std::string reason = readSheet(
         file,
         [&](const SheetRow& row) {
             if (row.index >= rows) return false;
-            for (const SheetCell& c : row.cells)
-                if (c.col < cols)
+            for (const SheetCell& c : row.cells) {
+                if (c.col >= cols) continue;
+                WorkbookCell& into =
                     cells[static_cast<std::size_t>(row.index) * static_cast<std::size_t>(cols) +
-                          static_cast<std::size_t>(c.col)] = c.cell;
+                          static_cast<std::size_t>(c.col)];
+                textBytes = textBytes - into.text.size() + c.cell.text.size();
+                if (textBytes > kMaxBlockTextBytes) {
+                    tooLarge = true;
+                    return false;
+                }
+                into = c.cell;
+            }
             // Rows come in sheet order, so nothing below the block is needed.
             return row.index + 1 < rows;
         },
         result.sheetName);
+    if (reason.empty() && tooLarge)
+        reason = "the cells to be loaded hold more than " +
+                 std::to_string(kMaxBlockTextBytes >> 20) + " MB of text";
     if (!reason.empty()) {
         result.error = message(file, reason);
         return result;

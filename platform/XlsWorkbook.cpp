@@ -7,7 +7,6 @@
 // FreeXL is not used for BIFF8: it skips formula cells and logical values, cannot tell
 // the active sheet, and does not release all its memory on damaged files.
 
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +23,7 @@ namespace kalvoren {
 namespace {
 
 constexpr std::uintmax_t kMaxXlsBytes = 256u << 20;
+constexpr std::size_t kMaxUnorderedBytes = std::size_t{64} << 20;
 
 std::uint16_t u16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -31,7 +31,6 @@ std::uint16_t u16(const std::uint8_t* p) {
 std::uint32_t u32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(u16(p)) | (static_cast<std::uint32_t>(u16(p + 2)) << 16);
 }
-
 
 constexpr std::uint16_t kBof = 0x0809, kEof = 0x000A, kFilePass = 0x002F, kWindow1 = 0x003D,
                         kBoundSheet = 0x0085, kSst = 0x00FC, kContinue = 0x003C, kFormula = 0x0006,
@@ -372,12 +371,17 @@ class RowAssembly {
         if (open_ && placed.row != row_.index && !flush()) return false;
         if (!open_) {
             row_.index = placed.row;
-            row_.cells.clear();
+            row_.clear();
             open_ = true;
         }
-        row_.cells.push_back({placed.col, std::move(placed.cell)});
+        if (!row_.add(placed.col, std::move(placed.cell))) {
+            failure_ = rowTooLargeReason(row_.index);
+            return false;
+        }
         return true;
     }
+    // Why add() refused a cell; empty when the sink stopped the reading.
+    const std::string& failure() const { return failure_; }
     bool flush() {
         if (!open_) return true;
         open_ = false;
@@ -389,6 +393,7 @@ class RowAssembly {
   private:
     const SheetRowSink& sink_;
     SheetRow row_;
+    std::string failure_;
     bool open_ = false;
 };
 
@@ -423,11 +428,19 @@ std::string readBiff8(const std::vector<std::uint8_t>& stream, const SheetRowSin
             return !stopped;
         });
     } else {
+        // Gathered whole, so bounded as a whole: every cell may refer to one long text.
         std::vector<PlacedCell> cells;
+        std::size_t bytes = 0;
         reason = walkCells(stream, sheet.offset, globals.texts, true, [&](PlacedCell&& placed) {
+            bytes += sizeof(PlacedCell) + placed.cell.text.size();
+            if (bytes > kMaxUnorderedBytes) return false;
             cells.push_back(std::move(placed));
             return true;
         });
+        if (reason.empty() && bytes > kMaxUnorderedBytes)
+            reason = "its cells are stored out of order and hold more than " +
+                     std::to_string(kMaxUnorderedBytes >> 20) + " MB of text";
+        if (!reason.empty()) return reason;
         std::stable_sort(cells.begin(), cells.end(),
                          [](const auto& a, const auto& b) { return a.row < b.row; });
         for (auto& placed : cells)
@@ -435,7 +448,7 @@ std::string readBiff8(const std::vector<std::uint8_t>& stream, const SheetRowSin
     }
     if (!reason.empty()) return reason;
     if (!stopped) rows.flush();
-    return {};
+    return rows.failure();
 }
 
 // Excel 5 and older: FreeXL, first sheet, numbers and texts.

@@ -283,10 +283,11 @@ class SheetHandler final : public XmlEventHandler {
     }
 
     bool characters(std::string_view text) override {
-        if (inValue_)
-            value_.append(text);
-        else if (inText_)
-            inline_.append(text);
+        std::string* into = inValue_ ? &value_ : inText_ ? &inline_ : nullptr;
+        if (into == nullptr) return true;
+        // One cell's text cannot be larger than its row may be.
+        if (text.size() > kMaxRowBytes - into->size()) return fail(rowTooLargeReason(row_.index));
+        into->append(text);
         return true;
     }
 
@@ -307,10 +308,12 @@ class SheetHandler final : public XmlEventHandler {
         const std::string_view r = attribute(attributes, "r");
         long long index = lastRow_ + 2;  // a row without a number follows the previous one
         if (!r.empty() && (!parseCount(r, kMaxSheetRows, index) || index < 1))
-            return fail("a row number (\"" + std::string(r) + "\") is not valid");
-        if (index > kMaxSheetRows) return fail("it holds more rows than a sheet can");
+            return fail("the sheet is damaged: a row number (\"" + std::string(r) +
+                        "\") is not valid");
+        if (index > kMaxSheetRows)
+            return fail("the sheet is damaged: it holds more rows than a sheet can");
         row_.index = static_cast<int>(index - 1);
-        row_.cells.clear();
+        row_.clear();
         nextCol_ = 0;
         inRow_ = true;
         return true;
@@ -321,9 +324,10 @@ class SheetHandler final : public XmlEventHandler {
         int row = 0, col = nextCol_;
         if (!r.empty()) {
             if (!parseCellReference(r, row, col))
-                return fail("a cell reference (\"" + std::string(r) + "\") is not valid");
+                return fail("the sheet is damaged: a cell reference (\"" + std::string(r) +
+                            "\") is not valid");
         } else if (col >= kMaxSheetColumns) {
-            return fail("a row holds more cells than a sheet can");
+            return fail("the sheet is damaged: a row holds more cells than a sheet can");
         }
         if (!inRow_) return true;  // a cell outside any row is not part of the sheet
         col_ = col;
@@ -344,7 +348,8 @@ class SheetHandler final : public XmlEventHandler {
             long long index = -1;
             if (!hasValue_) return true;
             if (!parseCount(value_, static_cast<long long>(shared_.size()) - 1, index))
-                return fail("a cell refers to a shared text that does not exist");
+                return fail(
+                    "the sheet is damaged: a cell refers to a shared text that does not exist");
             cell = textCell(shared_.at(static_cast<std::size_t>(index)));
         } else if (type_ == "inlineStr") {
             cell = textCell(unescapeText(hasInline_ ? inline_ : value_));
@@ -360,7 +365,8 @@ class SheetHandler final : public XmlEventHandler {
             if (!hasValue_ || value_.empty()) return true;
             cell = numberCell(value_);
         }
-        if (cell.kind != WorkbookCell::Empty) row_.cells.push_back({col_, std::move(cell)});
+        if (cell.kind != WorkbookCell::Empty && !row_.add(col_, std::move(cell)))
+            return fail(rowTooLargeReason(row_.index));
         return true;
     }
 
@@ -464,7 +470,7 @@ std::string readXlsxSheet(const ZipArchive& package, const SheetRowSink& sink,
     SheetHandler handler(shared, sink);
     XmlStream xml(handler);
     const bool read = streamPart(package, sheetPart, kMaxSheetBytes, xml, reason);
-    if (!handler.failure().empty()) return "the sheet is damaged: " + handler.failure();
+    if (!handler.failure().empty()) return handler.failure();
     return read ? std::string() : reason;
 }
 

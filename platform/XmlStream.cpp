@@ -1,5 +1,5 @@
-#include "engine/Utf8.h"
 #include "platform/XmlStream.h"
+#include "engine/Utf8.h"
 
 #include <cstdint>
 
@@ -31,7 +31,6 @@ Prefix startsWith(std::string_view s, std::string_view prefix) {
         return s.substr(0, prefix.size()) == prefix ? Prefix::Match : Prefix::NoMatch;
     return prefix.substr(0, s.size()) == s ? Prefix::Partial : Prefix::NoMatch;
 }
-
 
 bool parseCharacterReference(std::string_view ref, std::uint32_t& cp) {
     // ref is the part between "&#" and ";"

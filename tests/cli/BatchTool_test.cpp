@@ -51,7 +51,7 @@ std::vector<std::string> fieldsOf(const std::string& line) {
 }
 
 class BatchTool : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
                ("kalvoren-cli-" + std::to_string(::getpid()) + "-" +
@@ -79,8 +79,8 @@ protected:
 
 // Two analyses written as an analysis file: a diopside (CaMgSi2O6 in wt%) and an
 // augite with an orthopyroxene, P and T.
-const std::string kDiopside[] = {"Di 1",  "55.4917", "", "", "", "", "", "", "", "", "",
-                                 "", "18.6118", "25.8965"};
+const std::string kDiopside[] = {"Di 1", "55.4917", "", "", "", "",        "",
+                                 "",     "",        "", "", "", "18.6118", "25.8965"};
 const char* const kAugite =
     "Aug 2\t51.7\t0.28\t8.38\t\t0.05\t\t6.69\t0.15\t\t\t\t21.4\t11.7\t0.64\t0\t\t\t\t\t15\t1325\t\t"
     "Opx 2\t52.7\t0.15\t8.1\t\t0\t\t8.48\t0.14\t\t\t\t29.4\t2.14\t0.14\t0\t\t\t";
@@ -105,7 +105,7 @@ std::string diopsideLine() {
 
 TEST_F(BatchTool, UsageErrorsExitWithTwoAndShowTheUsage) {
     for (const std::string& args : {std::string(""), std::string("--mark nonsense x.pyx"),
-                                   std::string("--frobnicate x.pyx")}) {
+                                    std::string("--frobnicate x.pyx")}) {
         const Outcome o = run(args);
         EXPECT_EQ(o.status, 2) << args;
         EXPECT_NE(o.err.find("INPUT"), std::string::npos) << args;
@@ -160,7 +160,8 @@ TEST_F(BatchTool, MarksChangeTheRun) {
     ASSERT_EQ(droop.status, 0);
     ASSERT_EQ(papike.status, 0);
     // Fe3+ (M1) differs between the two estimates.
-    EXPECT_NE(fieldsOf(splitOn(droop.out, '\n')[1])[27], fieldsOf(splitOn(papike.out, '\n')[1])[27]);
+    EXPECT_NE(fieldsOf(splitOn(droop.out, '\n')[1])[27],
+              fieldsOf(splitOn(papike.out, '\n')[1])[27]);
 }
 
 TEST_F(BatchTool, NamedColumnTablesGiveTheSameResultsAsTheAnalysisFile) {
@@ -262,7 +263,9 @@ TEST_F(BatchTool, ATableWithoutClinopyroxeneOxidesNamesItsColumns) {
 TEST_F(BatchTool, CalculatesEveryRowOfALargeTableAndKeepsEmptyRowsWhenAsked) {
     std::string csv = "Sample,SiO2,MgO,CaO\n";
     for (int i = 0; i < 1500; ++i)
-        csv += (i == 700 ? std::string("gap,,,") : "Di " + std::to_string(i) + ",55.49,18.61,25.9") + "\n";
+        csv +=
+            (i == 700 ? std::string("gap,,,") : "Di " + std::to_string(i) + ",55.49,18.61,25.9") +
+            "\n";
     spit(path("big.csv"), csv);
     const Outcome all = run("-q " + path("big.csv").string());
     ASSERT_EQ(all.status, 0) << all.err;
@@ -287,7 +290,8 @@ TEST_F(BatchTool, CsvOutputQuotesFieldsAsRfc4180Says) {
 }
 
 TEST_F(BatchTool, CellsThatAreNotPlainNumbersAreListed) {
-    spit(path("t.pyx"), pyxOf({"X\t51,23\t\t\t\t\t\t\t\t\t\t\t18\t25\t<0.01" + std::string(27, '\t')}));
+    spit(path("t.pyx"),
+         pyxOf({"X\t51,23\t\t\t\t\t\t\t\t\t\t\t18\t25\t<0.01" + std::string(27, '\t')}));
     const Outcome o = run(path("t.pyx").string());
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.err.find("\"51,23\" read as 51"), std::string::npos) << o.err;
@@ -318,8 +322,8 @@ namespace {
 
 TEST_F(BatchTool, DrawsTheEighteenDiagramsFromItsOwnDataFiles) {
     spit(path("t.pyx"), pyxOf({diopsideLine(), kAugite}));
-    const Outcome o = run("--plot-data " + path("d").string() + " --diagrams " + path("d").string() +
-                          " " + path("t.pyx").string());
+    const Outcome o = run("--plot-data " + path("d").string() + " --diagrams " +
+                          path("d").string() + " " + path("t.pyx").string());
     ASSERT_EQ(o.status, 0) << o.err;
     int svgs = 0;
     for (const auto& entry : fs::directory_iterator(path("d")))
@@ -351,7 +355,8 @@ TEST_F(BatchTool, WorkbooksInTheEntryLayoutGiveTheSameResultsAsTheAnalysisFile) 
         ASSERT_EQ(o.status, 0) << name << ": " << o.err;
         const std::vector<std::string> lines = splitOn(o.out, '\n');
         ASSERT_EQ(lines.size(), 101u) << name;  // the first 100 rows of the same table
-        for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << name << i;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i], expected[i]) << name << i;
     }
 }
 

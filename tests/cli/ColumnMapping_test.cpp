@@ -18,20 +18,21 @@ TEST(ColumnMapping, AcceptsTheGridHeadingsAndTheFormsUsedInTheField) {
         std::string heading;
         int column;
     } cases[] = {
-        {"SiO2    [c]", 2},  {"SiO2   [o]", 25},  {"SiO2_Cpx", 2},      {"SiO2_Opx", 25},
-        {"Cpx_SiO2", 2},     {"Opx_SiO2", 25},    {"SiO2(c)", 2},       {"sio2 (o)", 25},
-        {"FeOt_Cpx", 8},     {"FeO*", 8},         {"FeOt_Opx", 31},     {"Li2O", 19},
-        {"Li2O_Opx", 42},    {"CoO", 11},         {"Sample_ID_Cpx", 1}, {"Sample_ID_Opx", 24},
-        {"P(kbar)  ", 21},   {"P_kbar", 21},      {"P_GPa", 21},        {"T(oC)   ", 22},
-        {"T_C", 22},         {"T_K", 22},         {"Sample    ", 1},    {"MgO     [c]", 13},
-        {"Al2O3 [o]", 27},   {"Na2O_cpx", 15},    {"Rock", 0},          {"Spacer20", 0},
-        {"SiO2_Liq", 0},     {"Cpx", 0},
+        {"SiO2    [c]", 2}, {"SiO2   [o]", 25}, {"SiO2_Cpx", 2},      {"SiO2_Opx", 25},
+        {"Cpx_SiO2", 2},    {"Opx_SiO2", 25},   {"SiO2(c)", 2},       {"sio2 (o)", 25},
+        {"FeOt_Cpx", 8},    {"FeO*", 8},        {"FeOt_Opx", 31},     {"Li2O", 19},
+        {"Li2O_Opx", 42},   {"CoO", 11},        {"Sample_ID_Cpx", 1}, {"Sample_ID_Opx", 24},
+        {"P(kbar)  ", 21},  {"P_kbar", 21},     {"P_GPa", 21},        {"T(oC)   ", 22},
+        {"T_C", 22},        {"T_K", 22},        {"Sample    ", 1},    {"MgO     [c]", 13},
+        {"Al2O3 [o]", 27},  {"Na2O_cpx", 15},   {"Rock", 0},          {"Spacer20", 0},
+        {"SiO2_Liq", 0},    {"Cpx", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(targetOf(c.heading), c.column) << c.heading;
 }
 
 TEST(ColumnMapping, TheSecondUnmarkedSampleIsTheOrthopyroxenes) {
-    const ColumnMapping m = ColumnMapping::fromHeadings({"Sample    ", "SiO2    [c]", "Sample    "});
+    const ColumnMapping m =
+        ColumnMapping::fromHeadings({"Sample    ", "SiO2    [c]", "Sample    "});
     ASSERT_TRUE(m.targets()[2]);
     EXPECT_EQ(m.targets()[2]->entryColumn, 24);
 }

@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "cli/OutputFile.h"
 
 namespace kalvoren {
@@ -29,34 +30,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Scratch {
+using test::CalcRun;
+using test::slurp;
+using test::spit;
+
+class Scratch : public test::Scratch {
   public:
-    Scratch() {
-        path_ = fs::temp_directory_path() /
-                ("kalvoren-safety-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    fs::path file(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
+    Scratch() : test::Scratch("kalvoren-safety") {}
 };
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void spit(const fs::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
 
 std::vector<std::string> namesIn(const fs::path& folder) {
     std::vector<std::string> names;
@@ -66,81 +47,19 @@ std::vector<std::string> namesIn(const fs::path& folder) {
     return names;
 }
 
-// Puts the file-size limit on the calling (child) process.
-void limitFileSize(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = bytes;
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(2);
-}
-
-// Runs `work` in a child process under the limit; returns its report ("" when the child
-// did not finish).
+// Runs `work` in a child process whose disk fills after `bytes`; returns its report ("" when
+// the child did not finish).
 std::string runWithFileSizeLimit(rlim_t bytes, const std::function<std::string()>& work) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeEnds[0]);
-        ::alarm(60);
-        limitFileSize(bytes);
-        const std::string report = work();
-        std::size_t written = 0;
-        while (written < report.size()) {
-            const ssize_t n =
-                ::write(pipeEnds[1], report.data() + written, report.size() - written);
-            if (n <= 0) break;
-            written += static_cast<std::size_t>(n);
-        }
-        ::_exit(0);
-    }
-    ::close(pipeEnds[1]);
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) break;
-        report.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? report : std::string();
+    return test::runIsolated(work, {.fileSize = bytes, .seconds = 60}).report;
 }
 
-struct CalcRun {
-    int status = -1;
-    std::string err;
-};
-
-// Runs kalvoren-calc under the limit, standard output to /dev/null (which no limit binds).
-CalcRun runCalcWithFileSizeLimit(const Scratch& scratch, rlim_t bytes,
-                                 const std::vector<std::string>& args) {
+// Runs kalvoren-calc whose disk fills after `bytes`. Its standard error is kept outside
+// the scratch folder, whose files the tests count.
+test::CalcRun runCalcWithFileSizeLimit(rlim_t bytes, const std::vector<std::string>& args) {
     const fs::path errFile =
         fs::temp_directory_path() / ("kalvoren-safety-stderr-" + std::to_string(::getpid()));
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(null, STDIN_FILENO);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(err, STDERR_FILENO);
-        ::alarm(120);
-        limitFileSize(bytes);
-        std::vector<char*> argv{const_cast<char*>(KALVOREN_CALC)};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(KALVOREN_CALC, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    CalcRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = slurp(errFile);
+    test::CalcRun run = test::runCalc(args, errFile, {.fileSize = bytes});
     fs::remove(errFile);
-    (void)scratch;
     return run;
 }
 
@@ -194,8 +113,7 @@ TEST(DataSafetyBatchOutput, ABatchRunCutShortByAFullDiskExitsWithOneAndKeepsTheP
     for (const std::string name : {"results.tsv", "results.csv"}) {
         const fs::path output = scratch.file(name);
         spit(output, "previous results\n");
-        const CalcRun run =
-            runCalcWithFileSizeLimit(scratch, 8192, {"-o", output.string(), input.string()});
+        const CalcRun run = runCalcWithFileSizeLimit(8192, {"-o", output.string(), input.string()});
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_NE(run.err.find("kalvoren-calc: cannot write '" + output.string() +
                                "': File too large (the previous file, if any, is unchanged)\n"),
@@ -249,8 +167,8 @@ TEST(DataSafetyBatchOutput, DISABLED_DataFilesCutShortByAFullDiskFailTheRun) {
     Scratch scratch;
     const fs::path input = fs::path(KALVOREN_SOURCE_DIR) / "examples" / "example.pyx";
     const fs::path plots = scratch.file("plots");
-    const CalcRun run = runCalcWithFileSizeLimit(
-        scratch, 2048, {"-o", "-", "--plot-data", plots.string(), input.string()});
+    const CalcRun run =
+        runCalcWithFileSizeLimit(2048, {"-o", "-", "--plot-data", plots.string(), input.string()});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find(plots.string()), std::string::npos) << run.err;
 }

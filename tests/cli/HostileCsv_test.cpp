@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "cli/CsvReader.h"
 
 namespace kalvoren {
@@ -25,87 +26,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+using test::CalcRun;
+using test::expectUnderBound;
+using test::slurp;
+using test::spit;
 
-constexpr long kBoundKilobytes = 256 * 1024;  // 256 MB
-
-class Scratch {
+class Scratch : public test::Scratch {
   public:
-    Scratch() {
-        path_ = fs::temp_directory_path() /
-                ("kalvoren-hostile-csv-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    fs::path file(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
+    Scratch() : test::Scratch("kalvoren-hostile-csv") {}
 };
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void spit(const fs::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
-
-struct CalcRun {
-    int status = -1;
-    std::string err;
-    long maxResidentKilobytes = 0;
-};
-
-// Runs kalvoren-calc with `args` (standard output to /dev/null) and measures its memory.
+// Runs kalvoren-calc with `args`; its standard error is kept in the scratch folder.
 CalcRun runCalc(const Scratch& scratch, const std::vector<std::string>& args) {
-    const fs::path errFile = scratch.file("stderr");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(null, STDIN_FILENO);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(err, STDERR_FILENO);
-        ::alarm(120);
-        std::vector<char*> argv{const_cast<char*>(KALVOREN_CALC)};
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(KALVOREN_CALC, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    CalcRun run;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = slurp(errFile);
-    run.maxResidentKilobytes = usage.ru_maxrss;
-    return run;
-}
-
-void expectUnderBound(long kilobytes) {
-    if (!kSanitized) {
-        EXPECT_LT(kilobytes, kBoundKilobytes)
-            << "the run took " << kilobytes / 1024 << " MB, not under 256 MB";
-    }
+    return test::runCalc(args, scratch.file("stderr"));
 }
 
 // The error the reader gives for `text`, and the bytes it read.

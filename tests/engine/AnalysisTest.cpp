@@ -143,5 +143,30 @@ TEST(ReadEntryRow, NotesNameEveryCellThatIsNotWhollyANumber) {
     EXPECT_TRUE(std::isnan(notes[2].valueRead));
 }
 
+// A note shows enough of a cell to find it; a cell of megabytes is not copied whole.
+TEST(ReadEntryRow, NotesKeepTheBeginningOfALongText) {
+    const std::string hundred = "x" + std::string(99, '1');
+    const struct {
+        std::string text;
+        std::string noted;
+    } cases[] = {
+        {hundred, hundred},
+        {hundred + "2", hundred + "..."},
+        // "\xC3\xA9" (e acute) would be cut in two after 100 bytes: the note stops before it.
+        {"x" + std::string(98, '1') + "\xC3\xA9" + std::string(10u << 20, 'z'),
+         "x" + std::string(98, '1') + "..."},
+    };
+    for (const auto& c : cases) {
+        Row r;
+        r.text[EntryColumn::CpxFirstOxide] = "50";
+        r.text[EntryColumn::CpxFirstOxide + 1] = c.text;
+        std::vector<NonNumericCell> notes;
+        readEntryRow(r.view(), 1, &notes);
+        ASSERT_EQ(notes.size(), 1u);
+        EXPECT_EQ(notes[0].text, c.noted) << c.text.size();
+        EXPECT_DOUBLE_EQ(notes[0].valueRead, 0.0);
+    }
+}
+
 }  // namespace
 }  // namespace kalvoren

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -220,6 +222,39 @@ TEST(XlsWorkbook, ExplainsWhatItCannotRead) {
     test::writeFileBytes(encrypted, compoundFile(Bytes(100, 'x'), u"EncryptedPackage"));
     const WorkbookReadResult read = readWorkbookBlock(encrypted);
     EXPECT_NE(read.error.find("save it without a password"), std::string::npos) << read.error;
+}
+
+// A file of 60 kB whose cells all refer to one shared text of 32,767 characters: the
+// row, or the cells gathered when they are out of order, would come to 67 MB and more.
+TEST(XlsWorkbook, RefusesCellsThatCopyOneLongTextBeyondTheBounds) {
+    constexpr unsigned kLength = 32767;  // the longest text a BIFF8 cell can hold
+    Bytes sst =
+        record(0x00FC, le32(2048) + le32(1) + le16(kLength) + Bytes(1, '\0') + Bytes(8213, 'x'));
+    for (unsigned left = kLength - 8213; left > 0;) {
+        const unsigned piece = std::min(left, 8223u);
+        sst += record(0x003C, Bytes(1, '\0') + Bytes(piece, 'x'));
+        left -= piece;
+    }
+    Bytes rowOfCells;
+    for (unsigned col = 0; col < 2048; ++col) rowOfCells += record(0x00FD, cell(0, col) + le32(0));
+    const struct {
+        const char* what;
+        Bytes cells;
+        const char* reason;
+    } cases[] = {
+        {"in order", rowOfCells, "row 1 of the sheet holds more than 16 MB of text"},
+        {"out of order", record(0x0203, cell(9, 0) + leDouble(1)) + rowOfCells,
+         "its cells are stored out of order and hold more than 64 MB of text"},
+    };
+    test::ScratchFolder folder;
+    for (const auto& c : cases) {
+        const auto file = writeXls(folder, workbookStream({{"Data", 0, c.cells}}, 0, sst));
+        ASSERT_LT(std::filesystem::file_size(file), 64u << 10);
+        const WorkbookReadResult read = readWorkbookBlock(file);
+        EXPECT_EQ(read.error,
+                  "The workbook \"" + file.string() + "\" cannot be read: " + c.reason + ".")
+            << c.what;
+    }
 }
 
 }  // namespace
