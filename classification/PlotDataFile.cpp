@@ -1,7 +1,9 @@
 #include "classification/PlotDataFile.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <system_error>
 #include <utility>
@@ -248,10 +250,6 @@ bool appendDataLine(std::string& out, int file, const RowResult& r) {
     return true;
 }
 
-void writeText(std::FILE* file, const std::string& text) {
-    if (file != nullptr && !text.empty()) std::fwrite(text.data(), 1, text.size(), file);
-}
-
 }  // namespace
 
 std::string plotDataHeading(int fileIndex) {
@@ -295,14 +293,24 @@ PlotDataFiles::~PlotDataFiles() {
     close();
 }
 
+std::filesystem::path PlotDataFiles::pathOf(std::size_t index) const {
+    return folder_ / std::string(kPlotDataFileNames[index]);
+}
+
 void PlotDataFiles::open() {
     close();
+    errors_.clear();
     for (int i = 0; i < kPlotDataFileCount; ++i) {
         const auto index = static_cast<std::size_t>(i);
-        const std::filesystem::path path = folder_ / std::string(kPlotDataFileNames[index]);
         // Binary mode: the lines carry their own CR LF.
-        files_[index] = std::fopen(path.string().c_str(), "wb");
-        writeText(files_[index], plotDataHeading(i));
+        errno = 0;
+        files_[index] = std::fopen(pathOf(index).string().c_str(), "wb");
+        if (files_[index] == nullptr) {
+            errors_.push_back("The diagram data file \"" + pathOf(index).string() +
+                              "\" cannot be created: " + std::strerror(errno) + ".");
+            continue;
+        }
+        write(index, plotDataHeading(i));
     }
 }
 
@@ -310,17 +318,43 @@ void PlotDataFiles::writeRow(const RowResult& row) {
     std::string line;
     line.reserve(128);
     for (int i = 0; i < kPlotDataFileCount; ++i) {
-        std::FILE* file = files_[static_cast<std::size_t>(i)];
-        if (file == nullptr) continue;
+        const auto index = static_cast<std::size_t>(i);
+        if (files_[index] == nullptr) continue;
         line.clear();
-        if (appendDataLine(line, i, row)) writeText(file, line);
+        if (appendDataLine(line, i, row)) write(index, line);
     }
 }
 
+void PlotDataFiles::write(std::size_t index, std::string_view text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), files_[index]) != text.size()) fail(index, errno);
+}
+
+void PlotDataFiles::fail(std::size_t index, int error) {
+    if (files_[index] != nullptr) std::fclose(files_[index]);
+    files_[index] = nullptr;
+    std::error_code ignored;
+    std::filesystem::remove(pathOf(index), ignored);
+    errors_.push_back(
+        "The diagram data file \"" + pathOf(index).string() +
+        "\" cannot be written: " + (error != 0 ? std::strerror(error) : "the write failed") +
+        "; the incomplete file has been removed.");
+}
+
 void PlotDataFiles::close() {
-    for (std::FILE*& file : files_) {
-        if (file != nullptr) std::fclose(file);
-        file = nullptr;
+    for (std::size_t index = 0; index < files_.size(); ++index) {
+        std::FILE* file = files_[index];
+        if (file == nullptr) continue;
+        // Closing writes what is still buffered, so it can fail as a write can.
+        errno = 0;
+        const bool flushed = std::fflush(file) == 0;
+        const int error = errno;
+        if (!flushed) {
+            fail(index, error);
+            continue;
+        }
+        files_[index] = nullptr;
+        if (std::fclose(file) != 0) fail(index, errno);
     }
 }
 

@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -43,7 +43,7 @@ std::string lowerExtension(const std::string& path) {
 
 // The entry screen and message box of a batch run.
 class BatchScreen final : public EntryScreen, public MessageSink {
-public:
+  public:
     BatchScreen(std::string path, std::ostream& err) : path_(std::move(path)), err_(err) {}
     void setScreenTitle(std::string_view) override {}
     std::string ensureTableLoaded() override { return path_; }
@@ -51,7 +51,7 @@ public:
         err_ << "kalvoren-calc: " << text << '\n';
     }
 
-private:
+  private:
     std::string path_;
     std::ostream& err_;
 };
@@ -60,11 +60,16 @@ enum class TableFormat { Tsv, Csv };
 
 // Writes the result table row by row, with a progress bar on a terminal.
 class ResultTableWriter final : public ResultSink {
-public:
+  public:
     ResultTableWriter(OutputFile& out, TableFormat format, bool keepEmpty, bool progress,
                       const CsvReader* reader, long long inputBytes)
-        : out_(out), format_(format), keepEmpty_(keepEmpty), progress_(progress),
-          reader_(reader), inputBytes_(inputBytes), start_(std::chrono::steady_clock::now()) {
+        : out_(out),
+          format_(format),
+          keepEmpty_(keepEmpty),
+          progress_(progress),
+          reader_(reader),
+          inputBytes_(inputBytes),
+          start_(std::chrono::steady_clock::now()) {
         std::string line;
         for (int c = 0; c < kResultColumns; ++c) {
             if (c) line.push_back(separator());
@@ -107,7 +112,7 @@ public:
         tick();
     }
 
-private:
+  private:
     char separator() const { return format_ == TableFormat::Tsv ? '\t' : ','; }
 
     // RFC 4180: a field holding a comma, a quote or a line break is quoted.
@@ -159,7 +164,7 @@ private:
 // Writes the result table as a workbook, as the results screen's export lays out its grid:
 // the numbering row, the heading row, then one row per result.
 class ResultWorkbookWriter final : public ResultSink {
-public:
+  public:
     explicit ResultWorkbookWriter(const std::string& target)
         : writer_(target, ResultsWorkbookOptions{true, 2, 2, 1, 0}) {}
 
@@ -201,7 +206,7 @@ public:
     }
     bool keepEmpty = false;
 
-private:
+  private:
     void write() {
         if (!error_.empty()) return;
         const WorkbookWriteResult r = writer_.writeRow(cells_);
@@ -214,7 +219,7 @@ private:
 
 // The rows of a named-column (or positional) CSV/TSV table, one at a time.
 class CsvEntrySource final : public EntrySource {
-public:
+  public:
     CsvEntrySource(CsvReader& reader, ColumnMapping mapping)
         : reader_(reader), mapping_(std::move(mapping)) {
         // Without unit conversions a row is only its fields put in their columns, which
@@ -242,7 +247,7 @@ public:
         return true;
     }
 
-private:
+  private:
     struct Placement {
         std::size_t field;
         int column;
@@ -278,7 +283,9 @@ void reportNonNumeric(const RunSummary& summary, std::ostream& err) {
 
 namespace {
 
-bool isWorkbook(const std::string& ext) { return ext == ".xlsx" || ext == ".xls" || ext == ".ods"; }
+bool isWorkbook(const std::string& ext) {
+    return ext == ".xlsx" || ext == ".xls" || ext == ".ods";
+}
 
 // Rows of a delimited table (records after the heading row), for the workbook row limit.
 long long countTableRows(const std::string& path, char delimiter, bool positional) {
@@ -294,7 +301,8 @@ long long countTableRows(const std::string& path, char delimiter, bool positiona
 bool checkMapping(const ColumnMapping& mapping, const std::vector<std::string_view>& headings,
                   const std::string& input, std::ostream& err) {
     if (!mapping.hasCpxOxide()) {
-        err << "kalvoren-calc: '" << input << "' has no clinopyroxene oxide column; its columns are:";
+        err << "kalvoren-calc: '" << input
+            << "' has no clinopyroxene oxide column; its columns are:";
         for (const std::string_view f : headings) err << " \"" << f << '"';
         err << "\n(use --positional for a table without heading row in the analysis file's "
                "order)\n";
@@ -365,8 +373,9 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
         ColumnMapping mapping = ColumnMapping::positional();
         if (!options.positional) {
             if (!reader->next()) {
-                err << "kalvoren-calc: cannot read '" << options.input << "': "
-                    << (reader->error().empty() ? "the file is empty" : reader->error()) << '\n';
+                err << "kalvoren-calc: cannot read '" << options.input
+                    << "': " << (reader->error().empty() ? "the file is empty" : reader->error())
+                    << '\n';
                 return 1;
             }
             mapping = ColumnMapping::fromHeadings(reader->fields());
@@ -466,6 +475,13 @@ int runBatch(const BatchOptions& options, std::ostream& err) {
         out.discard();
         workbookOut.reset();  // an unfinished workbook is discarded
         err << "kalvoren-calc: cannot read '" << options.input << "': " << inputError << '\n';
+        return 1;
+    }
+    if (plotData && !plotData->errors().empty()) {
+        // The results are not put in place either: a run that fails changes no output.
+        out.discard();
+        workbookOut.reset();
+        for (const std::string& e : plotData->errors()) err << "kalvoren-calc: " << e << '\n';
         return 1;
     }
     const bool written = workbookOut ? workbookOut->finish(error) : out.commit(error);

@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "classification/RunCalculation.h"
 #include "entry/CellGrid.h"
@@ -158,6 +159,7 @@ class kkj final : public QMainWindow, public EntryScreen {
     void loadWorkbook(const char* filter);
     void editTemplateWorkbook(const char* templateName);
     void showNonNumericCells(const RunSummary& summary);
+    void showDataFileErrors(const std::vector<std::string>& errors);
     void recordError(const CommandError& error);
     void endWithExit();
 
@@ -166,7 +168,6 @@ class kkj final : public QMainWindow, public EntryScreen {
     OptionMenuMarks options_;
     std::uint64_t savedRevision_ = 0;
     std::string currentFileName_;
-    std::string lastLoadedText_;
     std::string dialogFileName_;  // the name the file dialog returned last
     std::string text1_;
     int lastError_ = 0;

@@ -130,17 +130,20 @@ void kkj::newFile() {
 
 bool kkj::loadIntoTable(const std::string& path) {
     // The file is read into a scratch table first, so a file that cannot be read leaves
-    // the user's table exactly as it was.
-    CellGrid scratch;
-    capCell(scratch);
-    const AnalysisLoad load = loadAnalysisFile(scratch, path, std::string_view());
+    // the user's table exactly as it was. The scratch table goes before the text is pasted
+    // again, into the user's table (whose shape may differ), so that a large file is held
+    // twice at most.
+    const AnalysisLoad load = [&] {
+        CellGrid scratch;
+        capCell(scratch);
+        return loadAnalysisFile(scratch, path, std::string_view());
+    }();
     if (!load.read) throw CommandError(loadErrorNumber(path), load.reason);
 
     table_.setCurrent(1, 1);
     table_.setSelectionCorner(table_.rows() - 1, table_.cols() - 1);
     table_.pasteBlockText(load.pastedText);
     table_.setTopRow(1);
-    lastLoadedText_ = load.pastedText;
     savedRevision_ = table_.revision();
     refreshGrid();
     MSFlexGrid1->showTopRow();
@@ -310,7 +313,19 @@ void kkj::mnuOpen_Click() {
     }
     QApplication::restoreOverrideCursor();
     refreshGrid();
+    if (plotData) showDataFileErrors(plotData->errors());
     showNonNumericCells(summary);
+}
+
+void kkj::showDataFileErrors(const std::vector<std::string>& errors) {
+    if (errors.empty()) return;
+    QStringList lines;
+    for (const std::string& e : errors) lines << QString::fromStdString(e);
+    s_.messages.showMessage(
+        this,
+        QStringLiteral("The results are complete, but not every diagram data file could be "
+                       "written; diagrams drawn from those files would not show this run."),
+        lines.join(QLatin1Char('\n')));
 }
 
 void kkj::showNonNumericCells(const RunSummary& summary) {

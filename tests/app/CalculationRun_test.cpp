@@ -129,6 +129,28 @@ TEST_F(CalculationRunTest, CellsThatAreNotPlainNumbersAreListedAfterTheClosingMe
     EXPECT_EQ(list.detail, QStringLiteral("Row 1, SiO2    [c]: \"51,23\" read as 51"));
 }
 
+TEST_F(CalculationRunTest, DataFilesThatCannotBeWrittenAreReportedAfterTheRun) {
+    // A folder in the way of "QJ.dat": the run goes on, the results are all there, and
+    // the user is told which file holds nothing of this run.
+    std::filesystem::create_directory(folder / "QJ.dat");
+    dialog.answers = {QString::fromStdString(exampleFile().string())};
+    choose("mnuOpenFile");
+    messages.shown.clear();
+    choose("mnuOpen");
+    ASSERT_NE(program->resultsScreen(), nullptr);
+    EXPECT_EQ(program->resultsScreen()->grid().rows(), 2 + analysesInExample());
+    ASSERT_FALSE(messages.shown.empty());
+    const auto& report = messages.shown.back();
+    EXPECT_EQ(report.text,
+              QStringLiteral("The results are complete, but not every diagram data file could "
+                             "be written; diagrams drawn from those files would not show this "
+                             "run."));
+    EXPECT_EQ(report.detail,
+              QString::fromStdString("The diagram data file \"" + (folder / "QJ.dat").string() +
+                                     "\" cannot be created: Is a directory."));
+    EXPECT_TRUE(std::filesystem::exists(folder / "QJDAE.dat"));
+}
+
 TEST_F(CalculationRunTest, ClosingTheResultsScreenStartsItAfreshNextTime) {
     dialog.answers = {QString::fromStdString(exampleFile().string())};
     choose("mnuOpenFile");

@@ -336,7 +336,7 @@ TEST_F(PlotDataFilesTest, ANewRunReplacesTheContents) {
     EXPECT_EQ(readFile(folder_ / "QJ.dat"), plotDataHeading(kQJ));
 }
 
-TEST_F(PlotDataFilesTest, FilesThatCannotBeCreatedAreSkipped) {
+TEST_F(PlotDataFilesTest, FilesThatCannotBeCreatedAreSkippedAndListed) {
     // A folder in the way of one file name, and a folder that does not exist.
     std::filesystem::create_directories(folder_ / "QJ.dat");
     {
@@ -344,16 +344,46 @@ TEST_F(PlotDataFilesTest, FilesThatCannotBeCreatedAreSkipped) {
         files.open();
         files.writeRow(augite());
         files.close();
+        EXPECT_EQ(files.errors(), std::vector<std::string>{
+                                      "The diagram data file \"" + (folder_ / "QJ.dat").string() +
+                                      "\" cannot be created: Is a directory."});
+        // A new run starts with a clean list.
+        std::filesystem::remove(folder_ / "QJ.dat");
+        files.open();
+        files.close();
+        EXPECT_TRUE(files.errors().empty());
     }
-    EXPECT_TRUE(std::filesystem::is_directory(folder_ / "QJ.dat"));
-    EXPECT_EQ(readFile(folder_ / "TINAALIV.dat"),
-              plotDataHeading(kTINAALIV) + "0.0123" + sp(8) + "0.0256" + sp(8) + "0.1000\r\n");
+    EXPECT_EQ(readFile(folder_ / "TINAALIV.dat"), plotDataHeading(kTINAALIV));
 
     PlotDataFiles missing(folder_ / "no" / "such" / "folder");
     missing.open();
     missing.writeRow(augite());
     missing.close();
     EXPECT_FALSE(std::filesystem::exists(folder_ / "no"));
+    ASSERT_EQ(missing.errors().size(), std::size_t{kPlotDataFileCount});
+    EXPECT_EQ(missing.errors().back(), "The diagram data file \"" +
+                                           (folder_ / "no/such/folder/VCELLVM1NIM99.dat").string() +
+                                           "\" cannot be created: No such file or directory.");
+}
+
+// A disk that fills during the run: /dev/full takes the place of the folder's files.
+TEST_F(PlotDataFilesTest, AFileCutShortIsRemovedAndListed) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    std::filesystem::create_symlink("/dev/full", folder_ / "WOENFS.dat");
+    PlotDataFiles files(folder_);
+    files.open();
+    for (int i = 0; i < 200; ++i) files.writeRow(augite());  // past the write buffer
+    files.close();
+    ASSERT_EQ(files.errors().size(), 1u);
+    EXPECT_EQ(files.errors()[0], "The diagram data file \"" + (folder_ / "WOENFS.dat").string() +
+                                     "\" cannot be written: No space left on device; the "
+                                     "incomplete file has been removed.");
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "WOENFS.dat"));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));  // the link went, not the device
+    // The other files are whole.
+    const std::string line = "0.0123" + sp(8) + "0.0256" + sp(8) + "0.1000\r\n";
+    EXPECT_EQ(readFile(folder_ / "TINAALIV.dat").size(),
+              plotDataHeading(kTINAALIV).size() + 200 * line.size());
 }
 
 }  // namespace

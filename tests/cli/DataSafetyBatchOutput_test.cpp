@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "classification/PlotDataFile.h"
 #include "cli/OutputFile.h"
 
 namespace kalvoren {
@@ -161,16 +162,32 @@ TEST(DataSafetyBatchOutput, ALinkIsWrittenThroughAndADeviceOrPipeIsWrittenNotRep
     }
 }
 
-// Disabled until the diagram data files report their write errors: today a run whose
-// data files are cut short by a full disk exits with 0 and says nothing.
-TEST(DataSafetyBatchOutput, DISABLED_DataFilesCutShortByAFullDiskFailTheRun) {
+// The diagram data files under a disk that fills at 2 kB: those cut short are removed and
+// named, the run fails, and the results file keeps what it held.
+TEST(DataSafetyBatchOutput, DataFilesCutShortByAFullDiskFailTheRun) {
     Scratch scratch;
     const fs::path input = fs::path(KALVOREN_SOURCE_DIR) / "examples" / "example.pyx";
     const fs::path plots = scratch.file("plots");
-    const CalcRun run =
-        runCalcWithFileSizeLimit(2048, {"-o", "-", "--plot-data", plots.string(), input.string()});
+    const fs::path output = scratch.file("results.tsv");
+    spit(output, "previous results\n");
+    const CalcRun run = runCalcWithFileSizeLimit(
+        2048, {"-o", output.string(), "--plot-data", plots.string(), input.string()});
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_NE(run.err.find(plots.string()), std::string::npos) << run.err;
+    EXPECT_EQ(slurp(output), "previous results\n");
+    int cutShort = 0;
+    for (const std::string_view name : kPlotDataFileNames) {
+        const fs::path file = plots / std::string(name);
+        if (run.err.find("\"" + file.string() +
+                         "\" cannot be written: File too large; the "
+                         "incomplete file has been removed.") != std::string::npos) {
+            ++cutShort;
+            EXPECT_FALSE(fs::exists(file)) << name;
+        } else {
+            EXPECT_LE(fs::file_size(file), 2048u) << name;
+            EXPECT_TRUE(slurp(file).ends_with("\r\n")) << name;
+        }
+    }
+    EXPECT_GT(cutShort, 0) << run.err;
 }
 
 }  // namespace
