@@ -9,8 +9,10 @@ namespace {
 // The text of a note: the cell's text, or its beginning (whole UTF-8 characters) and "...".
 std::string noteText(std::string_view text) {
     if (text.size() <= NonNumericCell::kNoteTextBytes) return std::string(text);
+    // A UTF-8 character has at most three continuation bytes; a text that is not UTF-8
+    // is cut where it is.
     std::size_t end = NonNumericCell::kNoteTextBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    for (int i = 0; i < 3 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80; ++i) --end;
     return std::string(text.substr(0, end)) + "...";
 }
 
@@ -60,7 +62,7 @@ RowInput readEntryRow(const EntryRow& row, int rowNumber, std::vector<NonNumeric
         // so the user hears about it even when the text looks harmless ("  ", "9 00").
         if (notes && in.temperature.isBlank())
             notes->push_back(
-                {rowNumber, EntryColumn::Temperature, std::string(t), in.temperature.value()});
+                {rowNumber, EntryColumn::Temperature, noteText(t), in.temperature.value()});
     }
 
     in.opx.sample = row[EntryColumn::OpxSample];

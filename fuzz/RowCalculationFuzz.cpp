@@ -106,9 +106,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const NonNumericCell& note : notes) {
         FUZZ_REQUIRE(note.row == 7);
         FUZZ_REQUIRE(note.column >= 1 && note.column < kTableColumns);
-        FUZZ_REQUIRE(note.text == row[note.column]);
-        FUZZ_REQUIRE(note.column == EntryColumn::Temperature || !isPlainNumber(note.text) ||
-                     readLeadingNumber(note.text).isBlank());
+        // The cell's text, or its first 97-100 bytes (whole UTF-8 characters) and "...".
+        const std::string_view cell = row[note.column];
+        if (cell.size() <= NonNumericCell::kNoteTextBytes) {
+            FUZZ_REQUIRE(note.text == cell);
+        } else {
+            const std::string_view noted(note.text);
+            FUZZ_REQUIRE(noted.ends_with("..."));
+            const std::string_view start = noted.substr(0, noted.size() - 3);
+            FUZZ_REQUIRE(start.size() + 3 >= NonNumericCell::kNoteTextBytes &&
+                         start.size() <= NonNumericCell::kNoteTextBytes);
+            FUZZ_REQUIRE(cell.starts_with(start));
+        }
+        FUZZ_REQUIRE(note.column == EntryColumn::Temperature || !isPlainNumber(cell) ||
+                     readLeadingNumber(cell).isBlank());
     }
 
     OptionMarks secondMarks = marks;

@@ -8,7 +8,7 @@
 // - no cell text holds a TAB, CR or LF; error and empty cells hold no text;
 // - forEachWorkbookRow agrees with the block: when it hands on rows in sheet order, the
 //   cells of the first 101 rows and 43 columns are the block's, and it succeeds or fails
-//   as the block reading does.
+//   as the block reading does (except that only the block bounds its text as a whole).
 
 #include <cstddef>
 #include <cstdint>
@@ -78,7 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return rowIndex + 1 < kRows;
         });
     if (!rows.ok()) FUZZ_REQUIRE(rows.error.find(file.string()) != std::string::npos);
-    FUZZ_REQUIRE(rows.ok() == read.ok());
+    // The block alone has a bound on its text as a whole.
+    const bool blockTooLarge =
+        read.error.find("the cells to be loaded hold more than") != std::string::npos;
+    FUZZ_REQUIRE(rows.ok() == read.ok() || (rows.ok() && blockTooLarge));
     if (read.ok() && rows.ok() && inOrder) {
         FUZZ_REQUIRE(rows.sheetName == read.sheetName);
         for (std::size_t i = 0; i < seen.size(); ++i)

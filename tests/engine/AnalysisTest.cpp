@@ -155,16 +155,21 @@ TEST(ReadEntryRow, NotesKeepTheBeginningOfALongText) {
         // "\xC3\xA9" (e acute) would be cut in two after 100 bytes: the note stops before it.
         {"x" + std::string(98, '1') + "\xC3\xA9" + std::string(10u << 20, 'z'),
          "x" + std::string(98, '1') + "..."},
+        // Not UTF-8: cut back over no more than a character's three continuation bytes.
+        {"x" + std::string(200, '\x80'), "x" + std::string(96, '\x80') + "..."},
     };
     for (const auto& c : cases) {
         Row r;
         r.text[EntryColumn::CpxFirstOxide] = "50";
         r.text[EntryColumn::CpxFirstOxide + 1] = c.text;
+        r.text[EntryColumn::Temperature] = c.text;  // a T that is not a number: noted too
         std::vector<NonNumericCell> notes;
         readEntryRow(r.view(), 1, &notes);
-        ASSERT_EQ(notes.size(), 1u);
+        ASSERT_EQ(notes.size(), 2u);
         EXPECT_EQ(notes[0].text, c.noted) << c.text.size();
         EXPECT_DOUBLE_EQ(notes[0].valueRead, 0.0);
+        EXPECT_EQ(notes[1].column, EntryColumn::Temperature);
+        EXPECT_EQ(notes[1].text, c.noted) << c.text.size();
     }
 }
 
