@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TempFolder.h"
 #include "entry/AnalysisFile.h"
 #include "entry/AnalysisTable.h"
@@ -32,40 +33,7 @@ using test::writeBytes;
 // Runs `work` in a child process whose files may not grow beyond `fileSizeLimit` bytes;
 // returns what it reported ("" when the child did not finish).
 std::string runWithFileSizeLimit(rlim_t fileSizeLimit, const std::function<std::string()>& work) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeEnds[0]);
-        ::alarm(60);
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = fileSizeLimit;
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(2);
-        const std::string report = work();
-        std::size_t written = 0;
-        while (written < report.size()) {
-            const ssize_t n =
-                ::write(pipeEnds[1], report.data() + written, report.size() - written);
-            if (n <= 0) break;
-            written += static_cast<std::size_t>(n);
-        }
-        ::_exit(0);
-    }
-    ::close(pipeEnds[1]);
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) break;
-        report.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    const bool finished = pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return finished ? report : std::string();
+    return test::runIsolated(work, {.fileSize = fileSizeLimit, .seconds = 60}).report;
 }
 
 int filesIn(const std::filesystem::path& folder) {

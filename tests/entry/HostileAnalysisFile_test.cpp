@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TempFolder.h"
 #include "entry/AnalysisFile.h"
 #include "entry/AnalysisTable.h"
@@ -29,79 +30,12 @@ using test::TempFolder;
 using test::writeBytes;
 using ::testing::HasSubstr;
 
-// AddressSanitizer keeps freed memory in quarantine and adds shadow memory, so resident
-// memory says nothing about the program there; the bound is checked in normal builds.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kMemoryMeasurable = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kMemoryMeasurable = false;
-#else
-constexpr bool kMemoryMeasurable = true;
-#endif
-#else
-constexpr bool kMemoryMeasurable = true;
-#endif
-
-constexpr long kBoundKilobytes = 256 * 1024;  // 256 MB
-
-struct Isolated {
-    bool finished = false;  // the child ran to its end
-    long grownKilobytes = 0;
-    std::string report;
-};
-
-// Runs `work` in a child process; returns its report and how far its resident memory
-// grew above what it inherited.
-Isolated runIsolated(const std::function<std::string()>& work) {
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0) return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(pipeEnds[0]);
-        ::alarm(120);  // a child that hangs is ended and counts as not finished
-        rusage before{};
-        ::getrusage(RUSAGE_SELF, &before);
-        const std::string report = work();
-        rusage after{};
-        ::getrusage(RUSAGE_SELF, &after);
-        const std::string message =
-            std::to_string(after.ru_maxrss - before.ru_maxrss) + "\n" + report;
-        std::size_t written = 0;
-        while (written < message.size()) {
-            const ssize_t n =
-                ::write(pipeEnds[1], message.data() + written, message.size() - written);
-            if (n <= 0) break;
-            written += static_cast<std::size_t>(n);
-        }
-        ::_exit(0);
-    }
-    ::close(pipeEnds[1]);
-    std::string message;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) break;
-        message.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    Isolated result;
-    result.finished = pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    const std::size_t newline = message.find('\n');
-    if (!result.finished || newline == std::string::npos) return result;
-    result.grownKilobytes = std::stol(message.substr(0, newline));
-    result.report = message.substr(newline + 1);
-    return result;
-}
+using test::Isolated;
+using test::runIsolated;
 
 void expectUnderBound(const Isolated& run) {
     ASSERT_TRUE(run.finished) << "the child process did not finish";
-    if (kMemoryMeasurable) {
-        EXPECT_LT(run.grownKilobytes, kBoundKilobytes)
-            << "loading took " << run.grownKilobytes / 1024 << " MB, not under 256 MB";
-    }
+    test::expectUnderBound(run.grownKilobytes);
 }
 
 CellGrid standardTable() {

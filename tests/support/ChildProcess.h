@@ -1,7 +1,8 @@
 #pragma once
 // Hostile-input and full-disk tests run the work in a child process: its memory is
 // measured on its own, limits (address space, file size, time) bind only the child, and a
-// fault cannot take the test binary down.
+// fault cannot take the test binary down. Test binaries that know kalvoren-calc's path
+// (KALVOREN_CALC) can also run the batch tool so.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -144,6 +145,7 @@ inline Isolated runIsolated(const std::function<std::string()>& work,
     return result;
 }
 
+#ifdef KALVOREN_CALC
 struct CalcRun {
     int status = -1;  // -1 when the tool did not exit by itself
     std::string err;
@@ -177,6 +179,7 @@ inline CalcRun runCalc(const std::vector<std::string>& args, const std::filesyst
     run.maxResidentKilobytes = usage.ru_maxrss;
     return run;
 }
+#endif  // KALVOREN_CALC
 
 inline void expectUnderBound(long kilobytes) {
     if (!kSanitized) {
