@@ -111,18 +111,34 @@ TEST(DataSafetyBatchOutput, AnOutputCutShortByAFullDiskKeepsThePreviousFileAndSa
 TEST(DataSafetyBatchOutput, ABatchRunCutShortByAFullDiskExitsWithOneAndKeepsThePreviousFile) {
     Scratch scratch;
     const fs::path input = fs::path(KALVOREN_SOURCE_DIR) / "examples" / "example.pyx";
-    for (const std::string name : {"results.tsv", "results.csv"}) {
-        const fs::path output = scratch.file(name);
+    const struct {
+        std::string name;
+        rlim_t limit;  // under the size of the complete output
+        std::string says;
+    } cases[] = {
+        {"results.tsv", 8192,
+         "kalvoren-calc: cannot write '{}': File too large (the previous "
+         "file, if any, is unchanged)\n"},
+        {"results.csv", 8192,
+         "kalvoren-calc: cannot write '{}': File too large (the previous "
+         "file, if any, is unchanged)\n"},
+        // A workbook is compressed: the 45 rows take about 6 kB.
+        {"results.xlsx", 4096, "kalvoren-calc: The workbook \"{}\" cannot be written: "},
+    };
+    for (const auto& c : cases) {
+        const fs::path output = scratch.file(c.name);
         spit(output, "previous results\n");
-        const CalcRun run = runCalcWithFileSizeLimit(8192, {"-o", output.string(), input.string()});
+        const CalcRun run =
+            runCalcWithFileSizeLimit(c.limit, {"-o", output.string(), input.string()});
         EXPECT_EQ(run.status, 1) << run.err;
-        EXPECT_NE(run.err.find("kalvoren-calc: cannot write '" + output.string() +
-                               "': File too large (the previous file, if any, is unchanged)\n"),
-                  std::string::npos)
-            << run.err;
+        std::string says = c.says;
+        says.replace(says.find("{}"), 2, output.string());
+        EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
         EXPECT_EQ(slurp(output), "previous results\n");
     }
-    EXPECT_EQ(namesIn(scratch.path()), (std::vector<std::string>{"results.csv", "results.tsv"}));
+    EXPECT_EQ(namesIn(scratch.path()),
+              (std::vector<std::string>{"results.csv", "results.tsv", "results.xlsx"}));
 }
 
 TEST(DataSafetyBatchOutput, ALinkIsWrittenThroughAndADeviceOrPipeIsWrittenNotReplaced) {
