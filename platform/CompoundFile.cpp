@@ -23,6 +23,12 @@ std::uint32_t u32(const std::uint8_t* p) {
 
 const char* const kDamaged = "the .xls container is damaged";
 
+// Appends the little-endian 32-bit entries of an allocation table's sectors.
+void appendEntries(const std::vector<std::uint8_t>& bytes, std::vector<std::uint32_t>& table) {
+    for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4)
+        table.push_back(u32(bytes.data() + at));
+}
+
 }  // namespace
 
 bool CompoundFile::sector(std::uint32_t index, const std::uint8_t*& data) const {
@@ -43,6 +49,29 @@ bool CompoundFile::chain(const std::vector<std::uint32_t>& table, std::uint32_t 
         current = table[current];
     }
     return true;
+}
+
+bool CompoundFile::appendSectors(const std::vector<std::uint32_t>& sectors,
+                                 std::vector<std::uint8_t>& out, std::string& reason) const {
+    for (std::uint32_t s : sectors) {
+        const std::uint8_t* data;
+        if (!sector(s, data)) {
+            reason = "the .xls container is truncated";
+            return false;
+        }
+        out.insert(out.end(), data, data + sectorSize_);
+    }
+    return true;
+}
+
+bool CompoundFile::appendChain(std::uint32_t start, std::vector<std::uint8_t>& out,
+                               std::string& reason) const {
+    std::vector<std::uint32_t> sectors;
+    if (!chain(fat_, start, sectors)) {
+        reason = kDamaged;
+        return false;
+    }
+    return appendSectors(sectors, out, reason);
 }
 
 bool CompoundFile::open(std::vector<std::uint8_t> bytes, std::string& reason) {
@@ -99,60 +128,24 @@ bool CompoundFile::open(std::vector<std::uint8_t> bytes, std::string& reason) {
         reason = kDamaged;
         return false;
     }
-    for (std::uint32_t s : fatSectorList) {
-        const std::uint8_t* data;
-        if (!sector(s, data)) {
-            reason = "the .xls container is truncated";
-            return false;
-        }
-        for (std::uint32_t i = 0; i < sectorSize_ / 4; ++i) fat_.push_back(u32(data + 4 * i));
-    }
+    std::vector<std::uint8_t> table;
+    if (!appendSectors(fatSectorList, table, reason)) return false;
+    appendEntries(table, fat_);
 
-    std::vector<std::uint32_t> sectors;
-    if (!chain(fat_, firstDirectory, sectors) || sectors.empty()) {
+    if (!appendChain(firstDirectory, directory_, reason)) return false;
+    if (directory_.empty()) {
         reason = kDamaged;
         return false;
     }
-    for (std::uint32_t s : sectors) {
-        const std::uint8_t* data;
-        if (!sector(s, data)) {
-            reason = "the .xls container is truncated";
-            return false;
-        }
-        directory_.insert(directory_.end(), data, data + sectorSize_);
-    }
-
     if (firstMiniFat != kEndOfChain) {
-        if (!chain(fat_, firstMiniFat, sectors)) {
-            reason = kDamaged;
-            return false;
-        }
-        for (std::uint32_t s : sectors) {
-            const std::uint8_t* data;
-            if (!sector(s, data)) {
-                reason = "the .xls container is truncated";
-                return false;
-            }
-            for (std::uint32_t i = 0; i < sectorSize_ / 4; ++i)
-                miniFat_.push_back(u32(data + 4 * i));
-        }
+        table.clear();
+        if (!appendChain(firstMiniFat, table, reason)) return false;
+        appendEntries(table, miniFat_);
     }
     // The root entry holds the small streams in one container stream.
     const std::uint8_t* root = directory_.data();
-    if (root[0x42] == 5 && !miniFat_.empty()) {
-        if (!chain(fat_, u32(root + 0x74), sectors)) {
-            reason = kDamaged;
-            return false;
-        }
-        for (std::uint32_t s : sectors) {
-            const std::uint8_t* data;
-            if (!sector(s, data)) {
-                reason = "the .xls container is truncated";
-                return false;
-            }
-            miniStream_.insert(miniStream_.end(), data, data + sectorSize_);
-        }
-    }
+    if (root[0x42] == 5 && !miniFat_.empty() && !appendChain(u32(root + 0x74), miniStream_, reason))
+        return false;
     return true;
 }
 
@@ -195,19 +188,8 @@ bool CompoundFile::readStream(std::string_view name, std::vector<std::uint8_t>& 
                     out.end(), miniStream_.begin() + static_cast<std::ptrdiff_t>(offset),
                     miniStream_.begin() + static_cast<std::ptrdiff_t>(offset + miniSectorSize_));
             }
-        } else {
-            if (!chain(fat_, start, sectors)) {
-                reason = kDamaged;
-                return false;
-            }
-            for (std::uint32_t s : sectors) {
-                const std::uint8_t* data;
-                if (!sector(s, data)) {
-                    reason = "the .xls container is truncated";
-                    return false;
-                }
-                out.insert(out.end(), data, data + sectorSize_);
-            }
+        } else if (!appendChain(start, out, reason)) {
+            return false;
         }
         if (out.size() < size) {
             reason = "the .xls container is truncated";

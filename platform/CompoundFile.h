@@ -24,6 +24,12 @@ class CompoundFile {
     bool sector(std::uint32_t index, const std::uint8_t*& data) const;
     bool chain(const std::vector<std::uint32_t>& table, std::uint32_t start,
                std::vector<std::uint32_t>& sectors) const;
+    // Appends the bytes of these sectors; false with the reason when one lies beyond the file.
+    bool appendSectors(const std::vector<std::uint32_t>& sectors, std::vector<std::uint8_t>& out,
+                       std::string& reason) const;
+    // Appends the bytes of the regular sectors chained from `start`.
+    bool appendChain(std::uint32_t start, std::vector<std::uint8_t>& out,
+                     std::string& reason) const;
 
     std::vector<std::uint8_t> bytes_;
     std::uint32_t sectorSize_ = 512;

@@ -331,46 +331,19 @@ QMenu* Form10::menu(const char* name) const {
 
 // ---------------------------------------------------------------- commands and errors
 
-void Form10::recordError(const CommandError& error) {
-    lastError_ = error.number();
-    lastErrorDetail_ = error.detail();
-}
-
 void Form10::runCommand(void (Form10::*handler)()) {
-    lastError_ = 0;
-    lastErrorDetail_.clear();
-    try {
-        (this->*handler)();
-    } catch (const CommandError& e) {
-        recordError(e);
-    } catch (const std::bad_alloc&) {
-        lastError_ = ErrorNumber::OutOfMemory;
-    } catch (const std::exception& e) {
-        lastError_ = ErrorNumber::InternalError;
-        lastErrorDetail_ = e.what();
-    }
+    outcome_.run([&] { (this->*handler)(); });
     MSFlexGrid1->refresh();
     ReportCommandError();
 }
 
 void Form10::runDiagramCommand(int catalogueIndex) {
-    lastError_ = 0;
-    lastErrorDetail_.clear();
-    try {
-        openDiagram(catalogueIndex);
-    } catch (const CommandError& e) {
-        recordError(e);
-    } catch (const std::exception& e) {
-        lastError_ = ErrorNumber::InternalError;
-        lastErrorDetail_ = e.what();
-    }
+    outcome_.run([&] { openDiagram(catalogueIndex); });
     ReportCommandError();
 }
 
 void Form10::Toolbar1_ButtonClick(int button) {
-    lastError_ = 0;
-    lastErrorDetail_.clear();
-    try {
+    outcome_.run([&] {
         switch (button) {
             case 1:
                 mnuEditCut_Click();
@@ -411,23 +384,16 @@ void Form10::Toolbar1_ButtonClick(int button) {
             default:
                 break;  // separators
         }
-    } catch (const CommandError& e) {
-        recordError(e);
-    } catch (const std::bad_alloc&) {
-        lastError_ = ErrorNumber::OutOfMemory;
-    } catch (const std::exception& e) {
-        lastError_ = ErrorNumber::InternalError;
-        lastErrorDetail_ = e.what();
-    }
+    });
     MSFlexGrid1->refresh();
     ReportCommandError();
 }
 
 void Form10::ReportCommandError() {
-    if (lastError_ == 0) return;
-    const auto message = resultsScreenErrorMessage(lastError_);
+    if (outcome_.number == 0) return;
+    const auto message = resultsScreenErrorMessage(outcome_.number);
     if (!message) return;
-    s_.messages.showMessage(this, qText(*message), QString::fromStdString(lastErrorDetail_));
+    s_.messages.showMessage(this, qText(*message), QString::fromStdString(outcome_.detail));
 }
 
 // ---------------------------------------------------------------- Edit

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "entry/CellGrid.h"
+#include "platform/qt/CommandError.h"
 
 class QAction;
 class QLabel;
@@ -24,7 +25,6 @@ class QToolBar;
 namespace kalvoren {
 
 class Clipboard;
-class CommandError;
 class DesktopOpener;
 class FileDialog;
 class GridControl;
@@ -62,7 +62,7 @@ class Form10 final : public QMainWindow {
     QAction* toolButton(int number) const;  // 1..16
     QAction* menuItem(const char* name) const;
     QMenu* menu(const char* name) const;
-    int lastErrorNumber() const { return lastError_; }
+    int lastErrorNumber() const { return outcome_.number; }
 
     // Runs a menu, pop-up or shortcut command, reporting any failure.
     void runCommand(void (Form10::*handler)());
@@ -103,13 +103,11 @@ class Form10 final : public QMainWindow {
     void buildStatusBar();
     QAction* addItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& key,
                      void (Form10::*handler)());
-    void recordError(const CommandError& error);
     void runDiagramCommand(int catalogueIndex);
 
     ResultsScreenSurroundings s_;
     CellGrid grid_;
-    int lastError_ = 0;
-    std::string lastErrorDetail_;
+    CommandOutcome outcome_;  // of the last command
 
     GridControl* MSFlexGrid1 = nullptr;
     QLabel* Label3 = nullptr;

@@ -483,32 +483,14 @@ void kkj::refreshGrid() {
 
 // ---------------------------------------------------------------- commands and errors
 
-void kkj::recordError(const CommandError& error) {
-    lastError_ = error.number();
-    lastErrorDetail_ = error.detail();
-}
-
 void kkj::runCommand(void (kkj::*handler)()) {
-    lastError_ = 0;
-    lastErrorDetail_.clear();
-    try {
-        (this->*handler)();
-    } catch (const CommandError& e) {
-        recordError(e);
-    } catch (const std::bad_alloc&) {
-        lastError_ = ErrorNumber::OutOfMemory;
-    } catch (const std::exception& e) {
-        lastError_ = ErrorNumber::InternalError;
-        lastErrorDetail_ = e.what();
-    }
+    outcome_.run([&] { (this->*handler)(); });
     refreshGrid();
     ReportCommandError();
 }
 
 void kkj::Toolbar1_ButtonClick(int button) {
-    lastError_ = 0;
-    lastErrorDetail_.clear();
-    try {
+    outcome_.run([&] {
         switch (button) {
             case 1:
                 mnuNewFile_Click();
@@ -567,24 +549,17 @@ void kkj::Toolbar1_ButtonClick(int button) {
             default:
                 break;  // separators
         }
-    } catch (const CommandError& e) {
-        recordError(e);
-    } catch (const std::bad_alloc&) {
-        lastError_ = ErrorNumber::OutOfMemory;
-    } catch (const std::exception& e) {
-        lastError_ = ErrorNumber::InternalError;
-        lastErrorDetail_ = e.what();
-    }
+    });
     refreshGrid();
     ReportCommandError();
 }
 
 void kkj::ReportCommandError() {
-    if (lastError_ == 0) return;
-    const auto message = entryScreenErrorMessage(lastError_);
+    if (outcome_.number == 0) return;
+    const auto message = entryScreenErrorMessage(outcome_.number);
     if (!message) return;
     s_.messages.showMessage(this, QString::fromUtf8(message->data(), qsizetype(message->size())),
-                            QString::fromStdString(lastErrorDetail_));
+                            QString::fromStdString(outcome_.detail));
 }
 
 // ---------------------------------------------------------------- About, Help, results

@@ -19,6 +19,7 @@
 #include "entry/CellGrid.h"
 #include "entry/screen/OptionMenuMarks.h"
 #include "entry/screen/ResultsScreenLink.h"
+#include "platform/qt/CommandError.h"
 
 class QAction;
 class QFrame;
@@ -31,7 +32,6 @@ class QToolBar;
 namespace kalvoren {
 
 class Clipboard;
-class CommandError;
 class DesktopOpener;
 class FileDialog;
 class GridControl;
@@ -76,7 +76,7 @@ class kkj final : public QMainWindow, public EntryScreen {
     // The text of the last cell pressed in the grid (the mirror field Text1).
     const std::string& lastPressedCellText() const { return text1_; }
     const std::string& currentFileName() const { return currentFileName_; }
-    int lastErrorNumber() const { return lastError_; }
+    int lastErrorNumber() const { return outcome_.number; }
 
     // Opens an analysis file as Open File does with `path` chosen (the command line),
     // reporting a file that cannot be read.
@@ -160,7 +160,6 @@ class kkj final : public QMainWindow, public EntryScreen {
     void editTemplateWorkbook(const char* templateName);
     void showNonNumericCells(const RunSummary& summary);
     void showDataFileErrors(const std::vector<std::string>& errors);
-    void recordError(const CommandError& error);
     void endWithExit();
 
     EntryScreenSurroundings s_;
@@ -170,8 +169,7 @@ class kkj final : public QMainWindow, public EntryScreen {
     std::string currentFileName_;
     std::string dialogFileName_;  // the name the file dialog returned last
     std::string text1_;
-    int lastError_ = 0;
-    std::string lastErrorDetail_;
+    CommandOutcome outcome_;  // of the last command
     bool exiting_ = false;
     bool fileLoadedMark_ = false;
 

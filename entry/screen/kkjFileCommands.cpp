@@ -154,8 +154,7 @@ bool kkj::loadIntoTable(const std::string& path) {
 }
 
 void kkj::openAnalysisFile(const QString& path) {
-    lastError_ = 0;
-    lastErrorDetail_.clear();
+    outcome_.clear();
     openChosenFile(path);
     refreshGrid();
     ReportCommandError();
@@ -195,7 +194,7 @@ void kkj::openChosenFile(const QString& path) {
         loadIntoTable(currentFileName_);
     } catch (const CommandError& e) {
         // The remaining steps still run; the failure is reported at the end.
-        recordError(e);
+        outcome_.record(e);
     }
     setScreenTitle("Data Entry Screen");
     enableToolButtons({15, 16}, false);
@@ -282,10 +281,9 @@ std::string kkj::ensureTableLoaded() {
             loadIntoTable(dialogFileName_);
         } catch (const CommandError& e) {
             // Shown at once, before the results of the table as it stands.
-            recordError(e);
+            outcome_.record(e);
             ReportCommandError();
-            lastError_ = 0;
-            lastErrorDetail_.clear();
+            outcome_.clear();
         }
     }
     refreshGrid();

@@ -159,7 +159,7 @@ void kkj::editTemplateWorkbook(const char* templateName) {
                                    "it and load it with Open Excel File.");
     } catch (const CommandError& e) {
         // The title is put back whatever failed; the failure is reported at the end.
-        recordError(e);
+        outcome_.record(e);
     }
     setScreenTitle("Data Entry Screen");
 }

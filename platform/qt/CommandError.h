@@ -4,6 +4,7 @@
 // their message tables know; `detail` names what failed and why, when there is more to
 // say than the table's text (for example the file and the system's reason).
 
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -39,6 +40,38 @@ class CommandError : public std::runtime_error {
   private:
     int number_;
     std::string detail_;
+};
+
+// What a screen's last command left: number 0 when it succeeded, otherwise the error
+// number its message table knows and a detail to show beside the message.
+struct CommandOutcome {
+    int number = 0;
+    std::string detail;
+
+    void clear() {
+        number = 0;
+        detail.clear();
+    }
+    void record(const CommandError& error) {
+        number = error.number();
+        detail = error.detail();
+    }
+    // Clears, then runs `command` and records what it throws: a CommandError as it is, a
+    // failed allocation as out of memory, anything else as an internal error with its text.
+    template <class Command>
+    void run(Command&& command) {
+        clear();
+        try {
+            command();
+        } catch (const CommandError& e) {
+            record(e);
+        } catch (const std::bad_alloc&) {
+            number = ErrorNumber::OutOfMemory;
+        } catch (const std::exception& e) {
+            number = ErrorNumber::InternalError;
+            detail = e.what();
+        }
+    }
 };
 
 // The platform's error number for a failed file operation.
